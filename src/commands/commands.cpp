@@ -1,0 +1,78 @@
+#include "commands.h"
+
+#include "counter/counter.h"
+#include "numberentry.h"
+
+#include <QString>
+
+Commands::Commands(Counter &counter, const EntryBoxes &boxes)
+    : m_counter(counter), m_boxes(boxes) {}
+
+void Commands::cmd_Einer_plus_Click() {
+    m_counter.Einer_addieren();
+}
+void Commands::cmd_Zehner_plus_Click() {
+    m_counter.Zehner_addieren();
+}
+void Commands::cmd_Hunderter_plus_Click() {
+    m_counter.Hunderter_addieren();
+}
+void Commands::cmd_Tausender_plus_Click() {
+    m_counter.Tausender_addieren();
+}
+void Commands::cmd_Einer_minus_Click() {
+    m_counter.Einer_subtrahieren();
+}
+void Commands::cmd_Zehner_minus_Click() {
+    m_counter.Zehner_subtrahieren();
+}
+void Commands::cmd_Hunderter_minus_Click() {
+    m_counter.Hunderter_subtrahieren();
+}
+void Commands::cmd_Tausender_minus_Click() {
+    m_counter.Tausender_subtrahieren();
+}
+
+void Commands::cmd_Einer_add_minus_Click() {
+    m_counter.transferToHilfszahl(Place::Einer);
+}
+void Commands::cmd_Zehner_add_minus_Click() {
+    m_counter.transferToHilfszahl(Place::Zehner);
+}
+void Commands::cmd_Hunderter_add_minus_Click() {
+    m_counter.transferToHilfszahl(Place::Hunderter);
+}
+void Commands::cmd_Tausender_add_minus_Click() {
+    m_counter.transferToHilfszahl(Place::Tausender);
+}
+void Commands::cmd_Einer_add_plus_Click() {
+    m_counter.transferToCounter(Place::Einer);
+}
+void Commands::cmd_Zehner_add_plus_Click() {
+    m_counter.transferToCounter(Place::Zehner);
+}
+void Commands::cmd_Hunderter_add_plus_Click() {
+    m_counter.transferToCounter(Place::Hunderter);
+}
+void Commands::cmd_Tausender_add_plus_Click() {
+    m_counter.transferToCounter(Place::Tausender);
+}
+
+void Commands::cmd_ok_Click() {
+    enter(Row::Counter);
+}
+void Commands::cmd_ok_add_Click() {
+    enter(Row::Hilfszahl);
+}
+void Commands::cmd_AktZahl_loeschen_Click() {
+    m_counter.clearRow(Row::Counter);
+}
+void Commands::cmd_Hilfszahl_loeschen_Click() {
+    m_counter.clearRow(Row::Hilfszahl);
+}
+
+void Commands::enter(Row row) {
+    // A number outside the 16-bit range changes nothing at all.
+    if (const auto value = readEntryNumber(m_boxes.entryText(row).toStdString()))
+        m_counter.setRow(row, *value);
+}

@@ -1,0 +1,192 @@
+#include "counter.h"
+
+#include "digitcells.h"
+
+#include <QString>
+
+#include <algorithm>
+
+// Registers an operation for as long as it may still be interrupted.
+class Counter::OpenWork : public Work {
+public:
+    OpenWork(Counter &counter, Row row, int owed) : Work{row, owed}, m_counter(counter) {
+        m_counter.m_open.push_back(this);
+    }
+    ~OpenWork() { std::erase(m_counter.m_open, this); }
+    OpenWork(const OpenWork &) = delete;
+    OpenWork &operator=(const OpenWork &) = delete;
+
+private:
+    Counter &m_counter;
+};
+
+Counter::Counter(DigitCells &cells, Pause &pause) : m_cells(cells), m_pause(pause) {}
+
+void Counter::Form_Load() {
+    m_AktZahl = 0;
+}
+
+void Counter::Einer_addieren() {
+    stepCounter(Place::Einer, +1);
+}
+void Counter::Zehner_addieren() {
+    stepCounter(Place::Zehner, +1);
+}
+void Counter::Hunderter_addieren() {
+    stepCounter(Place::Hunderter, +1);
+}
+void Counter::Tausender_addieren() {
+    stepCounter(Place::Tausender, +1);
+}
+void Counter::Einer_subtrahieren() {
+    stepCounter(Place::Einer, -1);
+}
+void Counter::Zehner_subtrahieren() {
+    stepCounter(Place::Zehner, -1);
+}
+void Counter::Hunderter_subtrahieren() {
+    stepCounter(Place::Hunderter, -1);
+}
+void Counter::Tausender_subtrahieren() {
+    stepCounter(Place::Tausender, -1);
+}
+
+void Counter::Einer_add_addieren() {
+    stepHilfszahl(Place::Einer);
+}
+void Counter::Zehner_add_addieren() {
+    stepHilfszahl(Place::Zehner);
+}
+void Counter::Hunderter_add_addieren() {
+    stepHilfszahl(Place::Hunderter);
+}
+void Counter::Tausender_add_addieren() {
+    stepHilfszahl(Place::Tausender);
+}
+
+bool Counter::mayStep(int delta) const {
+    // Interrupted operations finish innermost first, each paying what it still owes. The row
+    // must stay within the limits at every one of those points, not only at the end, or an
+    // interrupted ripple would later carry or borrow it out of them.
+    int value = m_AktZahl + delta;
+    for (auto work = m_open.rbegin();; ++work) {
+        if (delta > 0 ? value > kMax : value < 0)
+            return false;
+        if (work == m_open.rend())
+            return true;
+        value += (*work)->owed;
+    }
+}
+
+void Counter::stepCounter(Place place, int direction) {
+    const int delta = direction * placeValue(place);
+    if (m_ending || !mayStep(delta))
+        return;
+    OpenWork work(*this, Row::Counter, delta);
+    ripple(place, direction, work);
+}
+
+void Counter::ripple(Place place, int direction, Work &work) {
+    for (int index = static_cast<int>(place);; ++index) {
+        const Cell cell{Row::Counter, static_cast<Place>(index)};
+        const int value = readCell(cell);
+        // The thousands cell never wraps: the guards keep it in range instead.
+        const bool wraps =
+            cell.place != Place::Tausender && (direction > 0 ? value >= 9 : value < 1);
+        const int next = wraps ? value + direction - 10 * direction : value + direction;
+        const int change = (next - value) * placeValue(cell.place);
+        writeCell(cell, next);
+        m_AktZahl += change;
+        work.owed -= change;
+        if (!Stelle_markieren(cell) || work.dropped || !wraps)
+            return;
+    }
+}
+
+void Counter::stepHilfszahl(Place place) {
+    for (int index = static_cast<int>(place); index <= static_cast<int>(Place::Tausender);
+         ++index) {
+        const Cell cell{Row::Hilfszahl, static_cast<Place>(index)};
+        const int value = readCell(cell);
+        if (value < 9) {
+            writeCell(cell, value + 1);
+            return;
+        }
+        // Also the thousands wrap; the row counts modulo 10000.
+        writeCell(cell, value - 9);
+    }
+}
+
+void Counter::transferToHilfszahl(Place place) {
+    const int unit = placeValue(place);
+    if (m_ending || !mayStep(-unit))
+        return;
+    OpenWork intoHilfszahl(*this, Row::Hilfszahl, 0);
+    {
+        OpenWork fromCounter(*this, Row::Counter, -unit);
+        ripple(place, -1, fromCounter);
+    }
+    if (m_ending || intoHilfszahl.dropped)
+        return;
+    stepHilfszahl(place);
+    Stelle_markieren({Row::Hilfszahl, place});
+}
+
+void Counter::transferToCounter(Place place) {
+    const int unit = placeValue(place);
+    const Cell source{Row::Hilfszahl, place};
+    const int value = readCell(source);
+    if (m_ending || value <= 0 || !mayStep(unit))
+        return;
+    // Owed from here on, so that a click during the pause cannot take the counter's room.
+    OpenWork intoCounter(*this, Row::Counter, unit);
+    writeCell(source, value - 1);
+    if (!Stelle_markieren(source) || intoCounter.dropped)
+        return;
+    ripple(place, +1, intoCounter);
+}
+
+void Counter::setRow(Row row, int value) {
+    for (Work *work : m_open) {
+        if (work->row == row) {
+            work->dropped = true;
+            work->owed = 0;
+        }
+    }
+    if (row == Row::Counter)
+        m_AktZahl = value;
+    // Floor division: the sign goes to the thousands, the lower places stay 0 to 9.
+    const int thousands = value >= 0 ? value / 1000 : -((-value + 999) / 1000);
+    int rest = value - 1000 * thousands;
+    writeCell({row, Place::Tausender}, thousands);
+    writeCell({row, Place::Hunderter}, rest / 100);
+    rest %= 100;
+    writeCell({row, Place::Zehner}, rest / 10);
+    writeCell({row, Place::Einer}, rest % 10);
+}
+
+void Counter::clearRow(Row row) {
+    setRow(row, 0);
+}
+
+bool Counter::Stelle_markieren(Cell cell) {
+    if (m_ending)
+        return false;
+    m_cells.setForeColor(cell, kLitColour);
+    if (!m_pause.wait()) {
+        // The window is going away: leave its controls alone.
+        m_ending = true;
+        return false;
+    }
+    m_cells.setForeColor(cell, kRestColour);
+    return true;
+}
+
+int Counter::readCell(Cell cell) const {
+    // Only whole-number texts are ever written, so a failed conversion cannot occur.
+    return m_cells.caption(cell).toInt();
+}
+
+void Counter::writeCell(Cell cell, int value) {
+    m_cells.setCaption(cell, QString::number(value));
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "cell.h"
+
+#include <vector>
+
+class DigitCells;
+class Pause;
+
+// The counter mechanism: AktZahl, the stepping procedures of both rows, the transfers
+// between them, direct entry, and the highlight that shows every changed counter cell.
+//
+// Clicks arrive nested inside highlight pauses. An operation that has wrapped a place and
+// still owes the carry or borrow (or a transfer that still owes its counter step) keeps what
+// it owes on record; the guards of later clicks count it, so a later click is refused rather
+// than an earlier one losing part of its effect, and the row never leaves 0 to 9999 on the
+// way.
+class Counter {
+public:
+    static constexpr int kMax = 9999;
+
+    Counter(DigitCells &cells, Pause &pause);
+
+    int AktZahl() const { return m_AktZahl; }
+    bool ending() const { return m_ending; }
+
+    void Form_Load();
+
+    void Einer_addieren();
+    void Zehner_addieren();
+    void Hunderter_addieren();
+    void Tausender_addieren();
+    void Einer_subtrahieren();
+    void Zehner_subtrahieren();
+    void Hunderter_subtrahieren();
+    void Tausender_subtrahieren();
+
+    void Einer_add_addieren();
+    void Zehner_add_addieren();
+    void Hunderter_add_addieren();
+    void Tausender_add_addieren();
+
+    // One unit of the place from the counter into the Hilfszahl row, and back.
+    void transferToHilfszahl(Place place);
+    void transferToCounter(Place place);
+
+    // Direct entry and clearing. Pending work on the row is dropped: the row shows what was
+    // entered, whatever the interrupted clicks still meant to do there.
+    void setRow(Row row, int value);
+    void clearRow(Row row);
+
+    // Lights the cell red for one pause, then green again. False once the program is ending.
+    bool Stelle_markieren(Cell cell);
+
+    // Each place stepped up or down by one, as the place buttons do.
+    void stepCounter(Place place, int direction);
+    void stepHilfszahl(Place place);
+
+private:
+    struct Work {
+        Row row;
+        int owed; // what is still to be added to AktZahl by this operation
+        bool dropped = false;
+    };
+    class OpenWork;
+
+    bool mayStep(int delta) const;
+    void ripple(Place place, int direction, Work &work);
+    int readCell(Cell cell) const;
+    void writeCell(Cell cell, int value);
+
+    DigitCells &m_cells;
+    Pause &m_pause;
+    int m_AktZahl = 0;
+    bool m_ending = false;
+    std::vector<Work *> m_open; // operations interrupted by a pause, outermost first
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QLabel>
+
+// A digit cell: a label whose caption is the digit. A thousands cell can hold a wider text
+// after direct entry ("-30", "32"); it is drawn smaller rather than cut off.
+class DigitCell : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit DigitCell(QWidget *parent = nullptr);
+
+    // The font the caption is drawn with: the cell's own, or smaller where it must be.
+    QFont fittedFont() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};

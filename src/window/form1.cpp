@@ -1,0 +1,254 @@
+#include "form1.h"
+
+#include "counter/counter.h"
+#include "counter/highlightpause.h"
+#include "digitcell.h"
+#include "picturebutton.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kClientWidth = 10272;
+constexpr int kClientHeight = 5532;
+constexpr QRgb kApricot = qRgb(255, 224, 192);
+// The digit cells' ground. Green and red digits read well on black; on white the green is
+// nearly invisible.
+constexpr QRgb kCellGround = qRgb(0, 0, 0);
+constexpr QRgb kArrowUpFace = qRgb(0, 192, 0);
+constexpr QRgb kArrowDownFace = qRgb(192, 0, 0);
+
+QColor fromStored(unsigned colour) {
+    return QColor(colour & 0xff, (colour >> 8) & 0xff, (colour >> 16) & 0xff);
+}
+
+const char *placeName(Place place) {
+    constexpr const char *names[] = {"Einer", "Zehner", "Hunderter", "Tausender"};
+    return names[static_cast<int>(place)];
+}
+
+// The columns run from the thousands at the left to the units at the right.
+constexpr std::array<Place, 4> kColumns{Place::Tausender, Place::Hunderter, Place::Zehner,
+                                        Place::Einer};
+
+int columnLeft(Place place) {
+    return 960 + 1440 * (3 - static_cast<int>(place));
+}
+
+using Handler = void (Commands::*)();
+struct PlaceHandlers {
+    Handler plus, minus, addPlus, addMinus;
+};
+
+PlaceHandlers handlersOf(Place place) {
+    switch (place) {
+    case Place::Einer:
+        return {&Commands::cmd_Einer_plus_Click, &Commands::cmd_Einer_minus_Click,
+                &Commands::cmd_Einer_add_plus_Click, &Commands::cmd_Einer_add_minus_Click};
+    case Place::Zehner:
+        return {&Commands::cmd_Zehner_plus_Click, &Commands::cmd_Zehner_minus_Click,
+                &Commands::cmd_Zehner_add_plus_Click, &Commands::cmd_Zehner_add_minus_Click};
+    case Place::Hunderter:
+        return {&Commands::cmd_Hunderter_plus_Click, &Commands::cmd_Hunderter_minus_Click,
+                &Commands::cmd_Hunderter_add_plus_Click, &Commands::cmd_Hunderter_add_minus_Click};
+    case Place::Tausender:
+        break;
+    }
+    return {&Commands::cmd_Tausender_plus_Click, &Commands::cmd_Tausender_minus_Click,
+            &Commands::cmd_Tausender_add_plus_Click, &Commands::cmd_Tausender_add_minus_Click};
+}
+
+QIcon picture(const QString &name) {
+    QIcon icon;
+    for (int size : {16, 32, 64})
+        icon.addFile(QStringLiteral(":/pictures/%1_%2.png").arg(name).arg(size), QSize(size, size));
+    return icon;
+}
+
+void setColours(QWidget *widget, const QColor &fore, const QColor &ground) {
+    QPalette palette = widget->palette();
+    if (fore.isValid())
+        palette.setColor(QPalette::WindowText, fore);
+    palette.setColor(QPalette::Window, ground);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+Form1::Form1(QWidget *parent)
+    : QWidget(parent), m_pause(std::make_unique<HighlightPause>()),
+      m_counter(std::make_unique<Counter>(static_cast<DigitCells &>(*this), *m_pause)),
+      m_commands(*m_counter, *this) {
+    Q_INIT_RESOURCE(pictures);
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Nurvelo"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(twips(kClientWidth), twips(kClientHeight));
+    setFont(classicFont(7.8, true));
+    setColours(this, QColor(), kApricot);
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/pictures/nurvelo_%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
+
+    createControls();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+QRect Form1::twipsRect(int left, int top, int width, int height) {
+    // Both edges are rounded, so neighbours that touch in twips touch in pixels too.
+    return QRect(QPoint(twips(left), twips(top)),
+                 QPoint(twips(left + width) - 1, twips(top + height) - 1));
+}
+
+QFont Form1::classicFont(qreal pointSize, bool bold) {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(pointSize);
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    return font;
+}
+
+void Form1::createControls() {
+    const auto place = [this](QWidget *control, const QString &name, QRect geometry,
+                              const QFont &font) {
+        control->setParent(this);
+        control->setObjectName(name);
+        control->setGeometry(geometry);
+        control->setFont(font);
+    };
+    const auto button = [&](const QString &name, QRect geometry, const QString &text,
+                            const QFont &font, Handler handler) {
+        auto *push = new QPushButton(text);
+        place(push, name, geometry, font);
+        push->setAutoDefault(false);
+        connect(push, &QPushButton::clicked, this, [this, handler] { (m_commands.*handler)(); });
+        return push;
+    };
+    const auto entry = [&](Row row, const QString &name, int top) {
+        auto *box = new QLineEdit;
+        place(box, name, twipsRect(7320, top, 852, 432), classicFont(13.2, false));
+        box->setMaxLength(4);
+        m_entries[static_cast<int>(row)] = box;
+        return box;
+    };
+
+    struct Heading {
+        int left, width;
+        const char *caption;
+    };
+    constexpr Heading headings[] = {{840, 1212, " Tausender"},
+                                    {2400, 1212, "Hunderter"},
+                                    {3840, 1092, " Zehner"},
+                                    {5280, 1092, "  Einer"}};
+    for (int column = 0; column < 4; ++column) {
+        const Heading &heading = headings[column];
+        auto *label = new QLabel(QString::fromLatin1(heading.caption));
+        place(label, QStringLiteral("lbl_%1_Text").arg(placeName(kColumns[column])),
+              twipsRect(heading.left, 480, heading.width, 252), classicFont(9.6, true));
+        setColours(label, QColor(), kApricot);
+    }
+
+    for (Row row : {Row::Counter, Row::Hilfszahl}) {
+        const bool counterRow = row == Row::Counter;
+        for (Place p : kColumns) {
+            auto *digit = new DigitCell;
+            place(digit, QStringLiteral("lbl_%1%2").arg(placeName(p), counterRow ? "" : "_add"),
+                  twipsRect(columnLeft(p), counterRow ? 960 : 3840, 804, 792),
+                  classicFont(31.2, true));
+            digit->setText(QStringLiteral("0"));
+            setColours(digit, fromStored(kRestColour), kCellGround);
+            m_digits[static_cast<int>(row)][static_cast<int>(p)] = digit;
+        }
+    }
+
+    // Created in tab order.
+    QList<QWidget *> tabOrder;
+    tabOrder << entry(Row::Counter, QStringLiteral("txt_Eingabe"), 1200);
+    tabOrder << button(QStringLiteral("cmd_ok"), twipsRect(8520, 1200, 612, 492),
+                       QStringLiteral("OK"), classicFont(7.8, false), &Commands::cmd_ok_Click);
+    for (Place p : kColumns)
+        tabOrder << button(QStringLiteral("cmd_%1_plus").arg(placeName(p)),
+                           twipsRect(columnLeft(p), 1920, 372, 372), QStringLiteral("+"),
+                           classicFont(19.2, false), handlersOf(p).plus);
+    for (Place p : kColumns)
+        tabOrder << button(QStringLiteral("cmd_%1_minus").arg(placeName(p)),
+                           twipsRect(columnLeft(p) + 480, 1920, 372, 372), QStringLiteral("-"),
+                           classicFont(31.2, true), handlersOf(p).minus);
+    tabOrder << entry(Row::Hilfszahl, QStringLiteral("txt_Eingabe_add"), 3960);
+    tabOrder << button(QStringLiteral("cmd_ok_add"), twipsRect(8520, 3960, 612, 492),
+                       QStringLiteral("OK"), classicFont(7.8, false), &Commands::cmd_ok_add_Click);
+
+    const QIcon up = picture(QStringLiteral("arrow_up"));
+    const QIcon down = picture(QStringLiteral("arrow_down"));
+    const auto arrow = [&](Place p, bool toCounter) {
+        auto *push =
+            new PictureButton(toCounter ? kArrowUpFace : kArrowDownFace, toCounter ? up : down);
+        place(push, QStringLiteral("cmd_%1_add_%2").arg(placeName(p), toCounter ? "plus" : "minus"),
+              twipsRect(columnLeft(p) + (toCounter ? -120 : 480), 2760, 492, 612), font());
+        push->setAutoDefault(false);
+        const Handler handler = toCounter ? handlersOf(p).addPlus : handlersOf(p).addMinus;
+        connect(push, &QPushButton::clicked, this, [this, handler] { (m_commands.*handler)(); });
+        return push;
+    };
+    for (Place p : kColumns)
+        tabOrder << arrow(p, true);
+    for (Place p : kColumns)
+        tabOrder << arrow(p, false);
+
+    tabOrder << button(QStringLiteral("cmd_AktZahl_loeschen"), twipsRect(8520, 1800, 852, 492),
+                       QStringLiteral("Löschen"), classicFont(7.8, false),
+                       &Commands::cmd_AktZahl_loeschen_Click);
+    tabOrder << button(QStringLiteral("cmd_Hilfszahl_loeschen"), twipsRect(8520, 4680, 852, 492),
+                       QStringLiteral("Löschen"), classicFont(7.8, false),
+                       &Commands::cmd_Hilfszahl_loeschen_Click);
+
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    tabOrder.first()->setFocus();
+}
+
+void Form1::Form_Load() {
+    m_counter->Form_Load();
+}
+
+void Form1::closeEvent(QCloseEvent *event) {
+    // A click may be waiting in a highlight; it must not go on with a window that is going away.
+    m_pause->stop();
+    event->accept();
+}
+
+DigitCell *Form1::cell(Cell cell) const {
+    return m_digits[static_cast<int>(cell.row)][static_cast<int>(cell.place)];
+}
+
+QString Form1::caption(Cell c) const {
+    return cell(c)->text();
+}
+
+void Form1::setCaption(Cell c, const QString &text) {
+    cell(c)->setText(text);
+}
+
+void Form1::setForeColor(Cell c, unsigned colour) {
+    DigitCell *digit = cell(c);
+    QPalette palette = digit->palette();
+    palette.setColor(QPalette::WindowText, fromStored(colour));
+    digit->setPalette(palette);
+}
+
+QString Form1::entryText(Row row) const {
+    return m_entries[static_cast<int>(row)]->text();
+}

@@ -1,0 +1,11 @@
+#include "startup.h"
+
+#include "version.h"
+
+#include <QApplication>
+
+void setUpApplication(QApplication &app) {
+    app.setApplicationName(QStringLiteral(NURVELO_NAME));
+    app.setApplicationVersion(QStringLiteral(NURVELO_VERSION));
+    app.setDesktopFileName(QStringLiteral("nurvelo"));
+}
