@@ -2,6 +2,7 @@
 #include "window/digitcell.h"
 #include "window/form1.h"
 #include "window/picturebutton.h"
+#include "window/startup.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -29,7 +30,9 @@ private slots:
     void wideThousandsTextFits();
     void rippleLightsEachPlaceInTurn();
     void clickDuringAPause();
+    void entryAndClearDuringAPause();
     void closingDuringAPause();
+    void nameAndVersion();
 
 private:
     template <typename T = QWidget> T *control(const char *name) {
@@ -331,6 +334,12 @@ void TestForm1::clickDuringAPause() {
     QCOMPARE(unitsDuringNested, red);
     QCOMPARE(counterRow(), QStringLiteral("9 0 0 0"));
     QCOMPARE(m_form->counter().AktZahl(), 9000);
+
+    // The same button again while its own click is still waiting.
+    QTimer::singleShot(100, this,
+                       [this] { QTest::mouseClick(control("cmd_Einer_plus"), Qt::LeftButton); });
+    QTest::mouseClick(control("cmd_Einer_plus"), Qt::LeftButton);
+    QCOMPARE(counterRow(), QStringLiteral("9 0 0 2"));
 }
 
 void TestForm1::closingDuringAPause() {
@@ -348,6 +357,35 @@ void TestForm1::closingDuringAPause() {
     QCOMPARE(counterRow(), QStringLiteral("0 9 9 0"));
     QCOMPARE(m_form->counter().AktZahl(), 990);
     QVERIFY(m_form->counter().ending());
+}
+
+// The row shows what was entered or cleared last, and the interrupted ripple stops at once.
+void TestForm1::entryAndClearDuringAPause() {
+    QTest::keyClicks(control("txt_Eingabe"), QStringLiteral("999"));
+    QTest::mouseClick(control("cmd_ok"), Qt::LeftButton);
+    QTimer::singleShot(
+        100, this, [this] { QTest::mouseClick(control("cmd_AktZahl_loeschen"), Qt::LeftButton); });
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(control("cmd_Einer_plus"), Qt::LeftButton);
+    QVERIFY2(clock.elapsed() < 600, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(counterRow(), QStringLiteral("0 0 0 0"));
+    QCOMPARE(m_form->counter().AktZahl(), 0);
+
+    QTest::keyClicks(control("txt_Eingabe_add"), QStringLiteral("4711"));
+    QTimer::singleShot(100, this,
+                       [this] { QTest::mouseClick(control("cmd_ok_add"), Qt::LeftButton); });
+    QTest::mouseClick(control("cmd_Einer_plus"), Qt::LeftButton);
+    QCOMPARE(counterRow(), QStringLiteral("0 0 0 1"));
+    QCOMPARE(control<QLabel>("lbl_Tausender_add")->text(), QStringLiteral("4"));
+    for (auto *cell : m_form->findChildren<DigitCell *>())
+        QCOMPARE(colourOf(cell, QPalette::WindowText), green);
+}
+
+void TestForm1::nameAndVersion() {
+    setUpApplication(*qApp);
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Nurvelo"));
+    QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.00"));
 }
 
 QTEST_MAIN(TestForm1)
