@@ -44,8 +44,7 @@ void TestEntry::entry() {
     QFETCH(int, value);
 
     Board board;
-    board.counter.setRow(Row::Counter, 1234);
-    board.counter.setRow(Row::Hilfszahl, 5678);
+    board.start(1234, 5678);
 
     board.click("cmd_ok=" + text);
     QCOMPARE(board.row(Row::Counter), cells);
@@ -107,9 +106,7 @@ void TestEntry::entryDuringPauses() {
     QFETCH(QString, hilfszahlCells);
 
     Board board;
-    board.counter.setRow(Row::Counter, counter);
-    board.counter.setRow(Row::Hilfszahl, hilfszahl);
-    board.clickDuring(during);
+    board.start(counter, hilfszahl, during);
     board.click(click);
 
     QCOMPARE(board.row(Row::Counter), counterCells);

@@ -26,6 +26,14 @@ public:
             row.fill(kRestColour);
     }
 
+    // Both rows set as by direct entry, and clicks scheduled for later pauses.
+    void start(int counterValue, int hilfszahlValue, const QString &script = {})
+    {
+        counter.setRow(Row::Counter, counterValue);
+        counter.setRow(Row::Hilfszahl, hilfszahlValue);
+        clickDuring(script);
+    }
+
     // "8 9 9 9": the row from the thousands to the units.
     QString row(Row r) const {
         const auto &cells = captions[static_cast<int>(r)];

@@ -35,8 +35,7 @@ void run() {
     QFETCH(QString, lit);
 
     Board board;
-    board.counter.setRow(Row::Counter, start);
-    board.clickDuring(during);
+    board.start(start, 0, during);
     for (const QString &click : clicks.split(u' '))
         board.click(click);
 

@@ -38,8 +38,7 @@ void TestTransfers::hilfszahlSteps() {
     QFETCH(QString, cells);
 
     Board board;
-    board.counter.setRow(Row::Counter, 4711);
-    board.counter.setRow(Row::Hilfszahl, start);
+    board.start(4711, start);
     using Step = void (Counter::*)();
     const Step steps[] = {&Counter::Einer_add_addieren, &Counter::Zehner_add_addieren,
                           &Counter::Hunderter_add_addieren, &Counter::Tausender_add_addieren};
@@ -111,9 +110,7 @@ void TestTransfers::transfers() {
     QFETCH(QString, lit);
 
     Board board;
-    board.counter.setRow(Row::Counter, counter);
-    board.counter.setRow(Row::Hilfszahl, hilfszahl);
-    board.clickDuring(during);
+    board.start(counter, hilfszahl, during);
     board.click(click);
 
     QCOMPARE(board.row(Row::Counter), counterCells);
@@ -130,8 +127,7 @@ void TestTransfers::noUnitCreatedOrLost() {
                               "cmd_Hunderter_add_minus", "cmd_Tausender_add_minus"};
     for (quint32 seed : {1u, 2u, 3u, 4u, 5u}) {
         Board board;
-        board.counter.setRow(Row::Counter, 5555);
-        board.counter.setRow(Row::Hilfszahl, 4321);
+        board.start(5555, 4321);
         auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
         auto value = [&board](Row row) {
             const auto &cells = board.captions[static_cast<int>(row)];
