@@ -147,6 +147,8 @@ void Counter::transferToCounter(Place place) {
 }
 
 void Counter::setRow(Row row, int value) {
+    if (m_ending)
+        return;
     for (Work *work : m_open) {
         if (work->row == row) {
             work->dropped = true;

@@ -11,7 +11,7 @@ class QEventLoop;
 // The pause of a highlight: waits in a local event loop, so clicks, typing and repaints go on
 // meanwhile and the wait itself costs no CPU. Time is measured on the monotonic clock, so
 // midnight or a change of the system time neither stretches nor shortens a pause.
-class HighlightPause : public Pause {
+class HighlightPause final : public Pause {
 public:
     static constexpr std::chrono::milliseconds kLength{400};
 

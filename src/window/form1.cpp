@@ -69,6 +69,17 @@ QIcon picture(const QString &name) {
     return icon;
 }
 
+// What a screen reader says for a control.
+QWidget *describe(QWidget *control, const QString &name, const QString &description) {
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(description);
+    return control;
+}
+
+QString ofRow(Row row) {
+    return row == Row::Counter ? QStringLiteral("des Zählers") : QStringLiteral("der Hilfszahl");
+}
+
 void setColours(QWidget *widget, const QColor &fore, const QColor &ground) {
     QPalette palette = widget->palette();
     if (fore.isValid())
@@ -159,6 +170,8 @@ void Form1::createControls() {
         place(label, QStringLiteral("lbl_%1_Text").arg(placeName(kColumns[column])),
               twipsRect(heading.left, 480, heading.width, 252), classicFont(9.6, true));
         setColours(label, QColor(), kApricot);
+        const QString name = QString::fromLatin1(placeName(kColumns[column]));
+        describe(label, name, QStringLiteral("Überschrift der Spalte %1").arg(name));
     }
 
     for (Row row : {Row::Counter, Row::Hilfszahl}) {
@@ -170,26 +183,51 @@ void Form1::createControls() {
                   classicFont(31.2, true));
             digit->setText(QStringLiteral("0"));
             setColours(digit, fromStored(kRestColour), kCellGround);
+            // No accessible name: the digit is the name, and QLabel announces each new one only
+            // while none is set.
+            digit->setAccessibleDescription(
+                QStringLiteral("%1 %2").arg(QString::fromLatin1(placeName(p)), ofRow(row)));
             m_digits[static_cast<int>(row)][static_cast<int>(p)] = digit;
         }
     }
 
     // Created in tab order.
     QList<QWidget *> tabOrder;
-    tabOrder << entry(Row::Counter, QStringLiteral("txt_Eingabe"), 1200);
-    tabOrder << button(QStringLiteral("cmd_ok"), twipsRect(8520, 1200, 612, 492),
-                       QStringLiteral("OK"), classicFont(7.8, false), &Commands::cmd_ok_Click);
-    for (Place p : kColumns)
-        tabOrder << button(QStringLiteral("cmd_%1_plus").arg(placeName(p)),
-                           twipsRect(columnLeft(p), 1920, 372, 372), QStringLiteral("+"),
-                           classicFont(19.2, false), handlersOf(p).plus);
-    for (Place p : kColumns)
-        tabOrder << button(QStringLiteral("cmd_%1_minus").arg(placeName(p)),
-                           twipsRect(columnLeft(p) + 480, 1920, 372, 372), QStringLiteral("-"),
-                           classicFont(31.2, true), handlersOf(p).minus);
-    tabOrder << entry(Row::Hilfszahl, QStringLiteral("txt_Eingabe_add"), 3960);
-    tabOrder << button(QStringLiteral("cmd_ok_add"), twipsRect(8520, 3960, 612, 492),
-                       QStringLiteral("OK"), classicFont(7.8, false), &Commands::cmd_ok_add_Click);
+    tabOrder << describe(entry(Row::Counter, QStringLiteral("txt_Eingabe"), 1200),
+                         QStringLiteral("Eingabe für den Zähler"),
+                         QStringLiteral("Eine Zahl mit bis zu vier Zeichen. OK setzt den Zähler "
+                                        "auf diese Zahl."));
+    tabOrder << describe(button(QStringLiteral("cmd_ok"), twipsRect(8520, 1200, 612, 492),
+                                QStringLiteral("OK"), classicFont(7.8, false),
+                                &Commands::cmd_ok_Click),
+                         QStringLiteral("OK für den Zähler"),
+                         QStringLiteral("Setzt den Zähler auf die eingegebene Zahl."));
+    for (Place p : kColumns) {
+        const QString name = QString::fromLatin1(placeName(p));
+        tabOrder << describe(button(QStringLiteral("cmd_%1_plus").arg(name),
+                                    twipsRect(columnLeft(p), 1920, 372, 372), QStringLiteral("+"),
+                                    classicFont(19.2, false), handlersOf(p).plus),
+                             QStringLiteral("%1 plus eins").arg(name),
+                             QStringLiteral("Zählt einen %1 zum Zähler dazu.").arg(name));
+    }
+    for (Place p : kColumns) {
+        const QString name = QString::fromLatin1(placeName(p));
+        tabOrder << describe(button(QStringLiteral("cmd_%1_minus").arg(name),
+                                    twipsRect(columnLeft(p) + 480, 1920, 372, 372),
+                                    QStringLiteral("-"), classicFont(31.2, true),
+                                    handlersOf(p).minus),
+                             QStringLiteral("%1 minus eins").arg(name),
+                             QStringLiteral("Nimmt einen %1 vom Zähler weg.").arg(name));
+    }
+    tabOrder << describe(entry(Row::Hilfszahl, QStringLiteral("txt_Eingabe_add"), 3960),
+                         QStringLiteral("Eingabe für die Hilfszahl"),
+                         QStringLiteral("Eine Zahl mit bis zu vier Zeichen. OK setzt die "
+                                        "Hilfszahl auf diese Zahl."));
+    tabOrder << describe(button(QStringLiteral("cmd_ok_add"), twipsRect(8520, 3960, 612, 492),
+                                QStringLiteral("OK"), classicFont(7.8, false),
+                                &Commands::cmd_ok_add_Click),
+                         QStringLiteral("OK für die Hilfszahl"),
+                         QStringLiteral("Setzt die Hilfszahl auf die eingegebene Zahl."));
 
     const QIcon up = picture(QStringLiteral("arrow_up"));
     const QIcon down = picture(QStringLiteral("arrow_down"));
@@ -201,19 +239,35 @@ void Form1::createControls() {
         push->setAutoDefault(false);
         const Handler handler = toCounter ? handlersOf(p).addPlus : handlersOf(p).addMinus;
         connect(push, &QPushButton::clicked, this, [this, handler] { (m_commands.*handler)(); });
-        return push;
+        // The arrows show no caption, so they are named by what they do.
+        const QString name = QString::fromLatin1(placeName(p));
+        if (toCounter)
+            return describe(
+                push, QStringLiteral("Eine Einheit %1 von der Hilfszahl in den Zähler").arg(name),
+                QStringLiteral("Grüner Pfeil nach oben: nimmt der Hilfszahl einen %1 weg und "
+                               "zählt ihn zum Zähler dazu.")
+                    .arg(name));
+        return describe(push,
+                        QStringLiteral("Eine Einheit %1 vom Zähler in die Hilfszahl").arg(name),
+                        QStringLiteral("Roter Pfeil nach unten: nimmt dem Zähler einen %1 weg und "
+                                       "zählt ihn zur Hilfszahl dazu.")
+                            .arg(name));
     };
     for (Place p : kColumns)
         tabOrder << arrow(p, true);
     for (Place p : kColumns)
         tabOrder << arrow(p, false);
 
-    tabOrder << button(QStringLiteral("cmd_AktZahl_loeschen"), twipsRect(8520, 1800, 852, 492),
-                       QStringLiteral("Löschen"), classicFont(7.8, false),
-                       &Commands::cmd_AktZahl_loeschen_Click);
-    tabOrder << button(QStringLiteral("cmd_Hilfszahl_loeschen"), twipsRect(8520, 4680, 852, 492),
-                       QStringLiteral("Löschen"), classicFont(7.8, false),
-                       &Commands::cmd_Hilfszahl_loeschen_Click);
+    tabOrder << describe(button(QStringLiteral("cmd_AktZahl_loeschen"),
+                                twipsRect(8520, 1800, 852, 492), QStringLiteral("Löschen"),
+                                classicFont(7.8, false), &Commands::cmd_AktZahl_loeschen_Click),
+                         QStringLiteral("Zähler löschen"),
+                         QStringLiteral("Setzt den Zähler auf 0."));
+    tabOrder << describe(button(QStringLiteral("cmd_Hilfszahl_loeschen"),
+                                twipsRect(8520, 4680, 852, 492), QStringLiteral("Löschen"),
+                                classicFont(7.8, false), &Commands::cmd_Hilfszahl_loeschen_Click),
+                         QStringLiteral("Hilfszahl löschen"),
+                         QStringLiteral("Setzt die Hilfszahl auf 0."));
 
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);

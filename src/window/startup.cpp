@@ -7,5 +7,5 @@
 void setUpApplication(QApplication &app) {
     app.setApplicationName(QStringLiteral(NURVELO_NAME));
     app.setApplicationVersion(QStringLiteral(NURVELO_VERSION));
-    app.setDesktopFileName(QStringLiteral("nurvelo"));
+    app.setDesktopFileName(QStringLiteral(NURVELO_APP_ID));
 }

@@ -27,8 +27,7 @@ public:
     }
 
     // Both rows set as by direct entry, and clicks scheduled for later pauses.
-    void start(int counterValue, int hilfszahlValue, const QString &script = {})
-    {
+    void start(int counterValue, int hilfszahlValue, const QString &script = {}) {
         counter.setRow(Row::Counter, counterValue);
         counter.setRow(Row::Hilfszahl, hilfszahlValue);
         clickDuring(script);

@@ -153,6 +153,8 @@ void TestCounter::closingMidRipple() {
 
     board.click(QStringLiteral("cmd_Einer_add_minus"));
     board.click(QStringLiteral("cmd_Tausender_plus"));
+    board.click(QStringLiteral("cmd_ok=5"));
+    board.click(QStringLiteral("cmd_Hilfszahl_loeschen"));
     QCOMPARE(board.pauses, 1);
     QCOMPARE(board.writesAfterClose, 0);
 }

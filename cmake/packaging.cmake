@@ -1,0 +1,25 @@
+# `cpack -G DEB` in the build directory makes the Debian package.
+set(NURVELO_MAINTAINER "Nurvelo <nurvelo@users.noreply.github.com>"
+    CACHE STRING "Name and address of whoever builds the packages")
+
+set(CPACK_PACKAGE_NAME nurvelo)
+set(CPACK_PACKAGE_VERSION ${NURVELO_VERSION_TEXT})
+set(CPACK_PACKAGE_VENDOR Nurvelo)
+set(CPACK_PACKAGE_CONTACT ${NURVELO_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "place value counter for primary school")
+set(CPACK_PACKAGE_DESCRIPTION [[
+Nurvelo shows a four-place decimal counter as big digit cells. Children step
+any place up or down and watch carries and borrows ripple from place to place.
+A helper number trades single units of any place with the counter. The program
+speaks German.]])
+set(CPACK_PACKAGE_HOMEPAGE_URL https://github.com/nurvelo/Nurvelo)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+# dpkg-shlibdeps (dpkg-dev) finds the Qt libraries the program links; the font is what the
+# window's layout was drawn for.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation2)
+
+include(CPack)
