@@ -140,20 +140,22 @@ void Form1::createControls() {
         control->setGeometry(geometry);
         control->setFont(font);
     };
-    const auto button = [&](const QString &name, QRect geometry, const QString &text,
-                            const QFont &font, Handler handler) {
-        auto *push = new QPushButton(text);
+    // Every push button: never pressed by Enter, wired to its handler, named for a screen reader.
+    const auto button = [&](QPushButton *push, const QString &name, QRect geometry,
+                            const QFont &font, Handler handler, const QString &spoken,
+                            const QString &description) {
         place(push, name, geometry, font);
         push->setAutoDefault(false);
         connect(push, &QPushButton::clicked, this, [this, handler] { (m_commands.*handler)(); });
-        return push;
+        return describe(push, spoken, description);
     };
-    const auto entry = [&](Row row, const QString &name, int top) {
+    const auto entry = [&](Row row, const QString &name, int top, const QString &spoken,
+                           const QString &description) {
         auto *box = new QLineEdit;
         place(box, name, twipsRect(7320, top, 852, 432), classicFont(13.2, false));
         box->setMaxLength(4);
         m_entries[static_cast<int>(row)] = box;
-        return box;
+        return describe(box, spoken, description);
     };
 
     struct Heading {
@@ -193,81 +195,72 @@ void Form1::createControls() {
 
     // Created in tab order.
     QList<QWidget *> tabOrder;
-    tabOrder << describe(entry(Row::Counter, QStringLiteral("txt_Eingabe"), 1200),
-                         QStringLiteral("Eingabe für den Zähler"),
-                         QStringLiteral("Eine Zahl mit bis zu vier Zeichen. OK setzt den Zähler "
-                                        "auf diese Zahl."));
-    tabOrder << describe(button(QStringLiteral("cmd_ok"), twipsRect(8520, 1200, 612, 492),
-                                QStringLiteral("OK"), classicFont(7.8, false),
-                                &Commands::cmd_ok_Click),
-                         QStringLiteral("OK für den Zähler"),
-                         QStringLiteral("Setzt den Zähler auf die eingegebene Zahl."));
+    tabOrder << entry(Row::Counter, QStringLiteral("txt_Eingabe"), 1200,
+                      QStringLiteral("Eingabe für den Zähler"),
+                      QStringLiteral("Eine Zahl mit bis zu vier Zeichen. OK setzt den Zähler auf "
+                                     "diese Zahl."));
+    tabOrder << button(new QPushButton(QStringLiteral("OK")), QStringLiteral("cmd_ok"),
+                       twipsRect(8520, 1200, 612, 492), classicFont(7.8, false),
+                       &Commands::cmd_ok_Click, QStringLiteral("OK für den Zähler"),
+                       QStringLiteral("Setzt den Zähler auf die eingegebene Zahl."));
     for (Place p : kColumns) {
         const QString name = QString::fromLatin1(placeName(p));
-        tabOrder << describe(button(QStringLiteral("cmd_%1_plus").arg(name),
-                                    twipsRect(columnLeft(p), 1920, 372, 372), QStringLiteral("+"),
-                                    classicFont(19.2, false), handlersOf(p).plus),
-                             QStringLiteral("%1 plus eins").arg(name),
-                             QStringLiteral("Zählt einen %1 zum Zähler dazu.").arg(name));
+        tabOrder << button(new QPushButton(QStringLiteral("+")),
+                           QStringLiteral("cmd_%1_plus").arg(name),
+                           twipsRect(columnLeft(p), 1920, 372, 372), classicFont(19.2, false),
+                           handlersOf(p).plus, QStringLiteral("%1 plus eins").arg(name),
+                           QStringLiteral("Zählt einen %1 zum Zähler dazu.").arg(name));
     }
     for (Place p : kColumns) {
         const QString name = QString::fromLatin1(placeName(p));
-        tabOrder << describe(button(QStringLiteral("cmd_%1_minus").arg(name),
-                                    twipsRect(columnLeft(p) + 480, 1920, 372, 372),
-                                    QStringLiteral("-"), classicFont(31.2, true),
-                                    handlersOf(p).minus),
-                             QStringLiteral("%1 minus eins").arg(name),
-                             QStringLiteral("Nimmt einen %1 vom Zähler weg.").arg(name));
+        tabOrder << button(new QPushButton(QStringLiteral("-")),
+                           QStringLiteral("cmd_%1_minus").arg(name),
+                           twipsRect(columnLeft(p) + 480, 1920, 372, 372), classicFont(31.2, true),
+                           handlersOf(p).minus, QStringLiteral("%1 minus eins").arg(name),
+                           QStringLiteral("Nimmt einen %1 vom Zähler weg.").arg(name));
     }
-    tabOrder << describe(entry(Row::Hilfszahl, QStringLiteral("txt_Eingabe_add"), 3960),
-                         QStringLiteral("Eingabe für die Hilfszahl"),
-                         QStringLiteral("Eine Zahl mit bis zu vier Zeichen. OK setzt die "
-                                        "Hilfszahl auf diese Zahl."));
-    tabOrder << describe(button(QStringLiteral("cmd_ok_add"), twipsRect(8520, 3960, 612, 492),
-                                QStringLiteral("OK"), classicFont(7.8, false),
-                                &Commands::cmd_ok_add_Click),
-                         QStringLiteral("OK für die Hilfszahl"),
-                         QStringLiteral("Setzt die Hilfszahl auf die eingegebene Zahl."));
+    tabOrder << entry(Row::Hilfszahl, QStringLiteral("txt_Eingabe_add"), 3960,
+                      QStringLiteral("Eingabe für die Hilfszahl"),
+                      QStringLiteral("Eine Zahl mit bis zu vier Zeichen. OK setzt die Hilfszahl "
+                                     "auf diese Zahl."));
+    tabOrder << button(new QPushButton(QStringLiteral("OK")), QStringLiteral("cmd_ok_add"),
+                       twipsRect(8520, 3960, 612, 492), classicFont(7.8, false),
+                       &Commands::cmd_ok_add_Click, QStringLiteral("OK für die Hilfszahl"),
+                       QStringLiteral("Setzt die Hilfszahl auf die eingegebene Zahl."));
 
+    // The arrows show no caption, so they are named by what they do.
     const QIcon up = picture(QStringLiteral("arrow_up"));
     const QIcon down = picture(QStringLiteral("arrow_down"));
-    const auto arrow = [&](Place p, bool toCounter) {
-        auto *push =
-            new PictureButton(toCounter ? kArrowUpFace : kArrowDownFace, toCounter ? up : down);
-        place(push, QStringLiteral("cmd_%1_add_%2").arg(placeName(p), toCounter ? "plus" : "minus"),
-              twipsRect(columnLeft(p) + (toCounter ? -120 : 480), 2760, 492, 612), font());
-        push->setAutoDefault(false);
-        const Handler handler = toCounter ? handlersOf(p).addPlus : handlersOf(p).addMinus;
-        connect(push, &QPushButton::clicked, this, [this, handler] { (m_commands.*handler)(); });
-        // The arrows show no caption, so they are named by what they do.
+    for (Place p : kColumns) {
         const QString name = QString::fromLatin1(placeName(p));
-        if (toCounter)
-            return describe(
-                push, QStringLiteral("Eine Einheit %1 von der Hilfszahl in den Zähler").arg(name),
-                QStringLiteral("Grüner Pfeil nach oben: nimmt der Hilfszahl einen %1 weg und "
-                               "zählt ihn zum Zähler dazu.")
-                    .arg(name));
-        return describe(push,
-                        QStringLiteral("Eine Einheit %1 vom Zähler in die Hilfszahl").arg(name),
-                        QStringLiteral("Roter Pfeil nach unten: nimmt dem Zähler einen %1 weg und "
-                                       "zählt ihn zur Hilfszahl dazu.")
-                            .arg(name));
-    };
-    for (Place p : kColumns)
-        tabOrder << arrow(p, true);
-    for (Place p : kColumns)
-        tabOrder << arrow(p, false);
+        tabOrder << button(
+            new PictureButton(kArrowUpFace, up), QStringLiteral("cmd_%1_add_plus").arg(name),
+            twipsRect(columnLeft(p) - 120, 2760, 492, 612), font(), handlersOf(p).addPlus,
+            QStringLiteral("Eine Einheit %1 von der Hilfszahl in den Zähler").arg(name),
+            QStringLiteral("Grüner Pfeil nach oben: nimmt der Hilfszahl einen %1 "
+                           "weg und zählt ihn zum Zähler dazu.")
+                .arg(name));
+    }
+    for (Place p : kColumns) {
+        const QString name = QString::fromLatin1(placeName(p));
+        tabOrder << button(
+            new PictureButton(kArrowDownFace, down), QStringLiteral("cmd_%1_add_minus").arg(name),
+            twipsRect(columnLeft(p) + 480, 2760, 492, 612), font(), handlersOf(p).addMinus,
+            QStringLiteral("Eine Einheit %1 vom Zähler in die Hilfszahl").arg(name),
+            QStringLiteral("Roter Pfeil nach unten: nimmt dem Zähler einen %1 weg "
+                           "und zählt ihn zur Hilfszahl dazu.")
+                .arg(name));
+    }
 
-    tabOrder << describe(button(QStringLiteral("cmd_AktZahl_loeschen"),
-                                twipsRect(8520, 1800, 852, 492), QStringLiteral("Löschen"),
-                                classicFont(7.8, false), &Commands::cmd_AktZahl_loeschen_Click),
-                         QStringLiteral("Zähler löschen"),
-                         QStringLiteral("Setzt den Zähler auf 0."));
-    tabOrder << describe(button(QStringLiteral("cmd_Hilfszahl_loeschen"),
-                                twipsRect(8520, 4680, 852, 492), QStringLiteral("Löschen"),
-                                classicFont(7.8, false), &Commands::cmd_Hilfszahl_loeschen_Click),
-                         QStringLiteral("Hilfszahl löschen"),
-                         QStringLiteral("Setzt die Hilfszahl auf 0."));
+    tabOrder << button(new QPushButton(QStringLiteral("Löschen")),
+                       QStringLiteral("cmd_AktZahl_loeschen"), twipsRect(8520, 1800, 852, 492),
+                       classicFont(7.8, false), &Commands::cmd_AktZahl_loeschen_Click,
+                       QStringLiteral("Zähler löschen"), QStringLiteral("Setzt den Zähler auf 0."));
+    tabOrder << button(new QPushButton(QStringLiteral("Löschen")),
+                       QStringLiteral("cmd_Hilfszahl_loeschen"), twipsRect(8520, 4680, 852, 492),
+                       classicFont(7.8, false), &Commands::cmd_Hilfszahl_loeschen_Click,
+                       QStringLiteral("Hilfszahl löschen"),
+                       QStringLiteral("Setzt die Hilfszahl auf 0."));
 
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
