@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "counter/counter.h"
+#include "counter/digitcells.h"
 #include "numberentry.h"
 
 #include <QString>
@@ -72,7 +73,10 @@ void Commands::cmd_Hilfszahl_loeschen_Click() {
 }
 
 void Commands::enter(Row row) {
+    const QString text = m_boxes.entryText(row);
     // A number outside the 16-bit range changes nothing at all.
-    if (const auto value = readEntryNumber(m_boxes.entryText(row).toStdString()))
+    if (const auto value = readEntryNumber(text.toStdString()))
         m_counter.setRow(row, *value);
+    else
+        m_counter.refuse(text.trimmed().startsWith(u'-') ? Refusal::TooSmall : Refusal::TooBig);
 }

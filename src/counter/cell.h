@@ -10,6 +10,12 @@ constexpr int placeValue(Place place) {
     return values[static_cast<int>(place)];
 }
 
+// The place's word, as the window and everything said about it use it.
+constexpr const char *placeName(Place place) {
+    constexpr const char *names[] = {"Einer", "Zehner", "Hunderter", "Tausender"};
+    return names[static_cast<int>(place)];
+}
+
 struct Cell {
     Row row;
     Place place;

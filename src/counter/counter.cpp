@@ -20,7 +20,8 @@ private:
     Counter &m_counter;
 };
 
-Counter::Counter(DigitCells &cells, Pause &pause) : m_cells(cells), m_pause(pause) {}
+Counter::Counter(DigitCells &cells, Pause &pause, ClickReport &report)
+    : m_cells(cells), m_pause(pause), m_report(report) {}
 
 void Counter::Form_Load() {
     m_AktZahl = 0;
@@ -64,26 +65,33 @@ void Counter::Tausender_add_addieren() {
     stepHilfszahl(Place::Tausender);
 }
 
-bool Counter::mayStep(int delta) const {
+std::optional<Refusal> Counter::whyNot(int delta) const {
+    const auto outside = [delta](int value) { return delta > 0 ? value > kMax : value < 0; };
+    int value = m_AktZahl + delta;
+    if (outside(value))
+        return Refusal::Limit;
     // Interrupted operations finish innermost first, each paying what it still owes. The row
     // must stay within the limits at every one of those points, not only at the end, or an
     // interrupted ripple would later carry or borrow it out of them.
-    int value = m_AktZahl + delta;
-    for (auto work = m_open.rbegin();; ++work) {
-        if (delta > 0 ? value > kMax : value < 0)
-            return false;
-        if (work == m_open.rend())
-            return true;
+    for (auto work = m_open.rbegin(); work != m_open.rend(); ++work) {
         value += (*work)->owed;
+        if (outside(value))
+            return Refusal::Owed;
     }
+    return std::nullopt;
 }
 
 void Counter::stepCounter(Place place, int direction) {
     const int delta = direction * placeValue(place);
-    if (m_ending || !mayStep(delta))
+    if (m_ending)
         return;
-    OpenWork work(*this, Row::Counter, delta);
-    ripple(place, direction, work);
+    if (const auto why = whyNot(delta))
+        return refuse(*why, place);
+    {
+        OpenWork work(*this, Row::Counter, delta);
+        ripple(place, direction, work);
+    }
+    finish(true, false);
 }
 
 void Counter::ripple(Place place, int direction, Work &work) {
@@ -119,31 +127,42 @@ void Counter::stepHilfszahl(Place place) {
 
 void Counter::transferToHilfszahl(Place place) {
     const int unit = placeValue(place);
-    if (m_ending || !mayStep(-unit))
+    if (m_ending)
         return;
-    OpenWork intoHilfszahl(*this, Row::Hilfszahl, 0);
+    if (const auto why = whyNot(-unit))
+        return refuse(*why, place);
     {
-        OpenWork fromCounter(*this, Row::Counter, -unit);
-        ripple(place, -1, fromCounter);
+        OpenWork intoHilfszahl(*this, Row::Hilfszahl, 0);
+        {
+            OpenWork fromCounter(*this, Row::Counter, -unit);
+            ripple(place, -1, fromCounter);
+        }
+        if (!m_ending && !intoHilfszahl.dropped) {
+            stepHilfszahl(place);
+            Stelle_markieren({Row::Hilfszahl, place});
+        }
     }
-    if (m_ending || intoHilfszahl.dropped)
-        return;
-    stepHilfszahl(place);
-    Stelle_markieren({Row::Hilfszahl, place});
+    finish(true, true);
 }
 
 void Counter::transferToCounter(Place place) {
     const int unit = placeValue(place);
     const Cell source{Row::Hilfszahl, place};
     const int value = readCell(source);
-    if (m_ending || value <= 0 || !mayStep(unit))
+    if (m_ending)
         return;
-    // Owed from here on, so that a click during the pause cannot take the counter's room.
-    OpenWork intoCounter(*this, Row::Counter, unit);
-    writeCell(source, value - 1);
-    if (!Stelle_markieren(source) || intoCounter.dropped)
-        return;
-    ripple(place, +1, intoCounter);
+    if (value <= 0)
+        return refuse(Refusal::NothingToMove, place);
+    if (const auto why = whyNot(unit))
+        return refuse(*why, place);
+    {
+        // Owed from here on, so that a click during the pause cannot take the counter's room.
+        OpenWork intoCounter(*this, Row::Counter, unit);
+        writeCell(source, value - 1);
+        if (Stelle_markieren(source) && !intoCounter.dropped)
+            ripple(place, +1, intoCounter);
+    }
+    finish(true, true);
 }
 
 void Counter::setRow(Row row, int value) {
@@ -165,16 +184,32 @@ void Counter::setRow(Row row, int value) {
     rest %= 100;
     writeCell({row, Place::Zehner}, rest / 10);
     writeCell({row, Place::Einer}, rest % 10);
+    finish(row == Row::Counter, row == Row::Hilfszahl);
 }
 
 void Counter::clearRow(Row row) {
     setRow(row, 0);
 }
 
+void Counter::refuse(Refusal why, Place place) {
+    if (!m_ending)
+        m_report.refused(why, place, m_AktZahl);
+}
+
+void Counter::finish(bool counter, bool hilfszahl) {
+    if (m_ending)
+        return;
+    const auto value = [](bool changed, int value) {
+        return changed ? std::optional<int>(value) : std::nullopt;
+    };
+    m_report.finished(value(counter, m_AktZahl), value(hilfszahl, rowValue(Row::Hilfszahl)));
+}
+
 bool Counter::Stelle_markieren(Cell cell) {
     if (m_ending)
         return false;
     m_cells.setForeColor(cell, kLitColour);
+    m_report.lit(cell, m_cells.caption(cell));
     if (!m_pause.wait()) {
         // The window is going away: leave its controls alone.
         m_ending = true;
@@ -182,6 +217,13 @@ bool Counter::Stelle_markieren(Cell cell) {
     }
     m_cells.setForeColor(cell, kRestColour);
     return true;
+}
+
+int Counter::rowValue(Row row) const {
+    int value = 0;
+    for (Place place : {Place::Einer, Place::Zehner, Place::Hunderter, Place::Tausender})
+        value += readCell({row, place}) * placeValue(place);
+    return value;
 }
 
 int Counter::readCell(Cell cell) const {

@@ -2,10 +2,13 @@
 
 #include "cell.h"
 
+#include <optional>
 #include <vector>
 
+class ClickReport;
 class DigitCells;
 class Pause;
+enum class Refusal;
 
 // The counter mechanism: AktZahl, the stepping procedures of both rows, the transfers
 // between them, direct entry, and the highlight that shows every changed counter cell.
@@ -19,7 +22,7 @@ class Counter {
 public:
     static constexpr int kMax = 9999;
 
-    Counter(DigitCells &cells, Pause &pause);
+    Counter(DigitCells &cells, Pause &pause, ClickReport &report);
 
     int AktZahl() const { return m_AktZahl; }
     bool ending() const { return m_ending; }
@@ -48,6 +51,8 @@ public:
     // entered, whatever the interrupted clicks still meant to do there.
     void setRow(Row row, int value);
     void clearRow(Row row);
+    // A click that changes nothing; only the report hears of it.
+    void refuse(Refusal why, Place place = Place::Einer);
 
     // Lights the cell red for one pause, then green again. False once the program is ending.
     bool Stelle_markieren(Cell cell);
@@ -64,13 +69,16 @@ private:
     };
     class OpenWork;
 
-    bool mayStep(int delta) const;
+    std::optional<Refusal> whyNot(int delta) const;
+    void finish(bool counter, bool hilfszahl);
+    int rowValue(Row row) const;
     void ripple(Place place, int direction, Work &work);
     int readCell(Cell cell) const;
     void writeCell(Cell cell, int value);
 
     DigitCells &m_cells;
     Pause &m_pause;
+    ClickReport &m_report;
     int m_AktZahl = 0;
     bool m_ending = false;
     std::vector<Work *> m_open; // operations interrupted by a pause, outermost first

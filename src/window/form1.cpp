@@ -1,20 +1,26 @@
 #include "form1.h"
 
+#include "announcer.h"
+#include "arrowbutton.h"
 #include "counter/counter.h"
 #include "counter/highlightpause.h"
 #include "digitcell.h"
-#include "picturebutton.h"
+#include "zoom.h"
+#include "zoomstyle.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 
-constexpr int kClientWidth = 10272;
-constexpr int kClientHeight = 5532;
+constexpr QRect kClient(0, 0, 10272, 5532);
+constexpr qreal kTwipsPerPixel = 15;
 constexpr QRgb kApricot = qRgb(255, 224, 192);
 // The digit cells' ground. Green and red digits read well on black; on white the green is
 // nearly invisible.
@@ -24,11 +30,6 @@ constexpr QRgb kArrowDownFace = qRgb(192, 0, 0);
 
 QColor fromStored(unsigned colour) {
     return QColor(colour & 0xff, (colour >> 8) & 0xff, (colour >> 16) & 0xff);
-}
-
-const char *placeName(Place place) {
-    constexpr const char *names[] = {"Einer", "Zehner", "Hunderter", "Tausender"};
-    return names[static_cast<int>(place)];
 }
 
 // The columns run from the thousands at the left to the units at the right.
@@ -62,13 +63,6 @@ PlaceHandlers handlersOf(Place place) {
             &Commands::cmd_Tausender_add_plus_Click, &Commands::cmd_Tausender_add_minus_Click};
 }
 
-QIcon picture(const QString &name) {
-    QIcon icon;
-    for (int size : {16, 32, 64})
-        icon.addFile(QStringLiteral(":/pictures/%1_%2.png").arg(name).arg(size), QSize(size, size));
-    return icon;
-}
-
 // What a screen reader says for a control.
 QWidget *describe(QWidget *control, const QString &name, const QString &description) {
     control->setAccessibleName(name);
@@ -93,15 +87,16 @@ void setColours(QWidget *widget, const QColor &fore, const QColor &ground) {
 
 Form1::Form1(QWidget *parent)
     : QWidget(parent), m_pause(std::make_unique<HighlightPause>()),
-      m_counter(std::make_unique<Counter>(static_cast<DigitCells &>(*this), *m_pause)),
-      m_commands(*m_counter, *this) {
+      m_announcer(std::make_unique<Announcer>(this)),
+      m_counter(
+          std::make_unique<Counter>(static_cast<DigitCells &>(*this), *m_pause, *m_announcer)),
+      m_commands(*m_counter, *this), m_style(std::make_unique<ZoomStyle>()) {
     Q_INIT_RESOURCE(pictures);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Nurvelo"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(twips(kClientWidth), twips(kClientHeight));
     setFont(classicFont(7.8, true));
     setColours(this, QColor(), kApricot);
     QIcon icon;
@@ -110,15 +105,21 @@ Form1::Form1(QWidget *parent)
     setWindowIcon(icon);
 
     createControls();
+    createZoomActions();
+    setZoom(zoom::kSmallest);
     Form_Load();
 }
 
 Form1::~Form1() = default;
 
-QRect Form1::twipsRect(int left, int top, int width, int height) {
+QRect Form1::twipsRect(QRect twips, qreal zoom, QPointF origin) {
     // Both edges are rounded, so neighbours that touch in twips touch in pixels too.
-    return QRect(QPoint(twips(left), twips(top)),
-                 QPoint(twips(left + width) - 1, twips(top + height) - 1));
+    const auto px = [zoom](int twips, qreal from) {
+        return qRound(from + twips * zoom / kTwipsPerPixel);
+    };
+    return QRect(QPoint(px(twips.left(), origin.x()), px(twips.top(), origin.y())),
+                 QPoint(px(twips.left() + twips.width(), origin.x()) - 1,
+                        px(twips.top() + twips.height(), origin.y()) - 1));
 }
 
 QFont Form1::classicFont(qreal pointSize, bool bold) {
@@ -133,18 +134,19 @@ QFont Form1::classicFont(qreal pointSize, bool bold) {
 }
 
 void Form1::createControls() {
-    const auto place = [this](QWidget *control, const QString &name, QRect geometry,
-                              const QFont &font) {
+    const auto place = [this](QWidget *control, const QString &name, QRect twips, qreal points,
+                              bool bold) {
         control->setParent(this);
         control->setObjectName(name);
-        control->setGeometry(geometry);
-        control->setFont(font);
+        control->setFont(classicFont(points, bold));
+        control->setStyle(m_style.get());
+        m_placed.push_back({control, twips, points});
     };
     // Every push button: never pressed by Enter, wired to its handler, named for a screen reader.
-    const auto button = [&](QPushButton *push, const QString &name, QRect geometry,
-                            const QFont &font, Handler handler, const QString &spoken,
+    const auto button = [&](QPushButton *push, const QString &name, QRect twips, qreal points,
+                            bool bold, Handler handler, const QString &spoken,
                             const QString &description) {
-        place(push, name, geometry, font);
+        place(push, name, twips, points, bold);
         push->setAutoDefault(false);
         connect(push, &QPushButton::clicked, this, [this, handler] { (m_commands.*handler)(); });
         return describe(push, spoken, description);
@@ -152,7 +154,7 @@ void Form1::createControls() {
     const auto entry = [&](Row row, const QString &name, int top, const QString &spoken,
                            const QString &description) {
         auto *box = new QLineEdit;
-        place(box, name, twipsRect(7320, top, 852, 432), classicFont(13.2, false));
+        place(box, name, QRect(7320, top, 852, 432), 13.2, false);
         box->setMaxLength(4);
         m_entries[static_cast<int>(row)] = box;
         return describe(box, spoken, description);
@@ -170,7 +172,7 @@ void Form1::createControls() {
         const Heading &heading = headings[column];
         auto *label = new QLabel(QString::fromLatin1(heading.caption));
         place(label, QStringLiteral("lbl_%1_Text").arg(placeName(kColumns[column])),
-              twipsRect(heading.left, 480, heading.width, 252), classicFont(9.6, true));
+              QRect(heading.left, 480, heading.width, 252), 9.6, true);
         setColours(label, QColor(), kApricot);
         const QString name = QString::fromLatin1(placeName(kColumns[column]));
         describe(label, name, QStringLiteral("Überschrift der Spalte %1").arg(name));
@@ -181,8 +183,7 @@ void Form1::createControls() {
         for (Place p : kColumns) {
             auto *digit = new DigitCell;
             place(digit, QStringLiteral("lbl_%1%2").arg(placeName(p), counterRow ? "" : "_add"),
-                  twipsRect(columnLeft(p), counterRow ? 960 : 3840, 804, 792),
-                  classicFont(31.2, true));
+                  QRect(columnLeft(p), counterRow ? 960 : 3840, 804, 792), 31.2, true);
             digit->setText(QStringLiteral("0"));
             setColours(digit, fromStored(kRestColour), kCellGround);
             // No accessible name: the digit is the name, and QLabel announces each new one only
@@ -200,22 +201,22 @@ void Form1::createControls() {
                       QStringLiteral("Eine Zahl mit bis zu vier Zeichen. OK setzt den Zähler auf "
                                      "diese Zahl."));
     tabOrder << button(new QPushButton(QStringLiteral("OK")), QStringLiteral("cmd_ok"),
-                       twipsRect(8520, 1200, 612, 492), classicFont(7.8, false),
-                       &Commands::cmd_ok_Click, QStringLiteral("OK für den Zähler"),
+                       QRect(8520, 1200, 612, 492), 7.8, false, &Commands::cmd_ok_Click,
+                       QStringLiteral("OK für den Zähler"),
                        QStringLiteral("Setzt den Zähler auf die eingegebene Zahl."));
     for (Place p : kColumns) {
         const QString name = QString::fromLatin1(placeName(p));
         tabOrder << button(new QPushButton(QStringLiteral("+")),
                            QStringLiteral("cmd_%1_plus").arg(name),
-                           twipsRect(columnLeft(p), 1920, 372, 372), classicFont(19.2, false),
-                           handlersOf(p).plus, QStringLiteral("%1 plus eins").arg(name),
+                           QRect(columnLeft(p), 1920, 372, 372), 19.2, false, handlersOf(p).plus,
+                           QStringLiteral("%1 plus eins").arg(name),
                            QStringLiteral("Zählt einen %1 zum Zähler dazu.").arg(name));
     }
     for (Place p : kColumns) {
         const QString name = QString::fromLatin1(placeName(p));
         tabOrder << button(new QPushButton(QStringLiteral("-")),
                            QStringLiteral("cmd_%1_minus").arg(name),
-                           twipsRect(columnLeft(p) + 480, 1920, 372, 372), classicFont(31.2, true),
+                           QRect(columnLeft(p) + 480, 1920, 372, 372), 31.2, true,
                            handlersOf(p).minus, QStringLiteral("%1 minus eins").arg(name),
                            QStringLiteral("Nimmt einen %1 vom Zähler weg.").arg(name));
     }
@@ -224,18 +225,17 @@ void Form1::createControls() {
                       QStringLiteral("Eine Zahl mit bis zu vier Zeichen. OK setzt die Hilfszahl "
                                      "auf diese Zahl."));
     tabOrder << button(new QPushButton(QStringLiteral("OK")), QStringLiteral("cmd_ok_add"),
-                       twipsRect(8520, 3960, 612, 492), classicFont(7.8, false),
-                       &Commands::cmd_ok_add_Click, QStringLiteral("OK für die Hilfszahl"),
+                       QRect(8520, 3960, 612, 492), 7.8, false, &Commands::cmd_ok_add_Click,
+                       QStringLiteral("OK für die Hilfszahl"),
                        QStringLiteral("Setzt die Hilfszahl auf die eingegebene Zahl."));
 
     // The arrows show no caption, so they are named by what they do.
-    const QIcon up = picture(QStringLiteral("arrow_up"));
-    const QIcon down = picture(QStringLiteral("arrow_down"));
     for (Place p : kColumns) {
         const QString name = QString::fromLatin1(placeName(p));
         tabOrder << button(
-            new PictureButton(kArrowUpFace, up), QStringLiteral("cmd_%1_add_plus").arg(name),
-            twipsRect(columnLeft(p) - 120, 2760, 492, 612), font(), handlersOf(p).addPlus,
+            new ArrowButton(ArrowButton::Direction::Up, kArrowUpFace),
+            QStringLiteral("cmd_%1_add_plus").arg(name), QRect(columnLeft(p) - 120, 2760, 492, 612),
+            7.8, true, handlersOf(p).addPlus,
             QStringLiteral("Eine Einheit %1 von der Hilfszahl in den Zähler").arg(name),
             QStringLiteral("Grüner Pfeil nach oben: nimmt der Hilfszahl einen %1 "
                            "weg und zählt ihn zum Zähler dazu.")
@@ -243,28 +243,146 @@ void Form1::createControls() {
     }
     for (Place p : kColumns) {
         const QString name = QString::fromLatin1(placeName(p));
-        tabOrder << button(
-            new PictureButton(kArrowDownFace, down), QStringLiteral("cmd_%1_add_minus").arg(name),
-            twipsRect(columnLeft(p) + 480, 2760, 492, 612), font(), handlersOf(p).addMinus,
-            QStringLiteral("Eine Einheit %1 vom Zähler in die Hilfszahl").arg(name),
-            QStringLiteral("Roter Pfeil nach unten: nimmt dem Zähler einen %1 weg "
-                           "und zählt ihn zur Hilfszahl dazu.")
-                .arg(name));
+        tabOrder << button(new ArrowButton(ArrowButton::Direction::Down, kArrowDownFace),
+                           QStringLiteral("cmd_%1_add_minus").arg(name),
+                           QRect(columnLeft(p) + 480, 2760, 492, 612), 7.8, true,
+                           handlersOf(p).addMinus,
+                           QStringLiteral("Eine Einheit %1 vom Zähler in die Hilfszahl").arg(name),
+                           QStringLiteral("Roter Pfeil nach unten: nimmt dem Zähler einen %1 weg "
+                                          "und zählt ihn zur Hilfszahl dazu.")
+                               .arg(name));
     }
 
     tabOrder << button(new QPushButton(QStringLiteral("Löschen")),
-                       QStringLiteral("cmd_AktZahl_loeschen"), twipsRect(8520, 1800, 852, 492),
-                       classicFont(7.8, false), &Commands::cmd_AktZahl_loeschen_Click,
+                       QStringLiteral("cmd_AktZahl_loeschen"), QRect(8520, 1800, 852, 492), 7.8,
+                       false, &Commands::cmd_AktZahl_loeschen_Click,
                        QStringLiteral("Zähler löschen"), QStringLiteral("Setzt den Zähler auf 0."));
-    tabOrder << button(new QPushButton(QStringLiteral("Löschen")),
-                       QStringLiteral("cmd_Hilfszahl_loeschen"), twipsRect(8520, 4680, 852, 492),
-                       classicFont(7.8, false), &Commands::cmd_Hilfszahl_loeschen_Click,
-                       QStringLiteral("Hilfszahl löschen"),
-                       QStringLiteral("Setzt die Hilfszahl auf 0."));
+    tabOrder << button(
+        new QPushButton(QStringLiteral("Löschen")), QStringLiteral("cmd_Hilfszahl_loeschen"),
+        QRect(8520, 4680, 852, 492), 7.8, false, &Commands::cmd_Hilfszahl_loeschen_Click,
+        QStringLiteral("Hilfszahl löschen"), QStringLiteral("Setzt die Hilfszahl auf 0."));
 
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     tabOrder.first()->setFocus();
+}
+
+void Form1::createZoomActions() {
+    const auto action = [this](const QString &text, QList<QKeySequence> keys, auto slot) {
+        auto *made = new QAction(text, this);
+        made->setShortcuts(keys);
+        // Also while the focus is in an entry box.
+        made->setShortcutContext(Qt::WindowShortcut);
+        connect(made, &QAction::triggered, this, slot);
+        addAction(made);
+        return made;
+    };
+    using Keys = QList<QKeySequence>;
+    const auto ctrl = [](Qt::Key key) { return QKeyCombination(Qt::ControlModifier, key); };
+    const auto keypad = [](Qt::Key key) {
+        return QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, key);
+    };
+    m_zoomActions = {
+        action(QStringLiteral("Vergrößern"),
+               Keys{ctrl(Qt::Key_Plus), ctrl(Qt::Key_Equal), keypad(Qt::Key_Plus)},
+               [this] { stepZoom(+1); }),
+        action(QStringLiteral("Verkleinern"), Keys{ctrl(Qt::Key_Minus), keypad(Qt::Key_Minus)},
+               [this] { stepZoom(-1); }),
+        action(QStringLiteral("Originalgröße"), Keys{ctrl(Qt::Key_0), keypad(Qt::Key_0)},
+               [this] { stepZoom(0); }),
+        action(QStringLiteral("Vollbild"), Keys{Qt::Key_F11},
+               [this] { setFullScreen(!isFullScreen()); }),
+    };
+    m_zoomActions[3]->setCheckable(true);
+    // Esc means nothing in the window itself, so it only takes effect in full screen.
+    m_leaveFullScreen = action(QString(), Keys{Qt::Key_Escape}, [this] { setFullScreen(false); });
+    m_leaveFullScreen->setEnabled(false);
+}
+
+void Form1::stepZoom(int direction) {
+    const std::optional<int> step =
+        direction ? zoom::next(m_zoom, direction) : std::optional(zoom::kSmallest);
+    if (step && setZoom(*step))
+        zoom::store(m_zoom);
+}
+
+void Form1::startAt(int percent) {
+    while (!setZoom(percent)) {
+        const std::optional<int> smaller = zoom::next(percent, -1);
+        if (!smaller)
+            return;
+        percent = *smaller;
+    }
+}
+
+bool Form1::fits(int percent) const {
+    if (percent == zoom::kSmallest)
+        return true;
+    // The title bar and borders are only known once the window is on the screen.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize needed = twipsRect(kClient, percent / 100.0).size() + frame;
+    const QSize available = screen()->availableGeometry().size();
+    return needed.width() <= available.width() && needed.height() <= available.height();
+}
+
+bool Form1::setZoom(int percent) {
+    if (percent < zoom::kSmallest || percent > zoom::kLargest || !fits(percent))
+        return false;
+    m_zoom = percent;
+    if (!isFullScreen()) {
+        layOut(percent / 100.0, {});
+        setFixedSize(twipsRect(kClient, percent / 100.0).size());
+    }
+    m_zoomActions[0]->setEnabled(zoom::next(m_zoom, +1).has_value());
+    m_zoomActions[1]->setEnabled(m_zoom > zoom::kSmallest);
+    return true;
+}
+
+void Form1::setFullScreen(bool on) {
+    m_zoomActions[3]->setChecked(on);
+    m_leaveFullScreen->setEnabled(on);
+    for (QAction *sizing : {m_zoomActions[0], m_zoomActions[1], m_zoomActions[2]})
+        sizing->setVisible(!on);
+    if (on) {
+        // Fixed sizes would keep the window from filling the screen; resizeEvent lays it out.
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        showFullScreen();
+    } else if (isFullScreen()) {
+        showNormal();
+        setZoom(m_zoom);
+    }
+}
+
+void Form1::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    if (!isFullScreen())
+        return;
+    // As large as the screen allows, centred on the apricot ground.
+    const QSizeF layout = QSizeF(kClient.size()) / kTwipsPerPixel;
+    const qreal fitted = std::min(width() / layout.width(), height() / layout.height());
+    layOut(fitted,
+           QPointF(width() - layout.width() * fitted, height() - layout.height() * fitted) / 2);
+}
+
+void Form1::layOut(qreal zoom, QPointF origin) {
+    m_style->setZoom(zoom);
+    for (const Placed &placed : m_placed) {
+        placed.control->setGeometry(twipsRect(placed.twips, zoom, origin));
+        QFont font = placed.control->font();
+        font.setPointSizeF(placed.points * zoom);
+        placed.control->setFont(font);
+        if (auto *arrow = qobject_cast<ArrowButton *>(placed.control))
+            arrow->setZoom(zoom);
+    }
+}
+
+void Form1::contextMenuEvent(QContextMenuEvent *event) {
+    QMenu menu(this);
+    menu.addActions({m_zoomActions[0], m_zoomActions[1], m_zoomActions[2]});
+    menu.addSeparator();
+    menu.addAction(m_zoomActions[3]);
+    menu.exec(event->globalPos());
 }
 
 void Form1::Form_Load() {

@@ -7,13 +7,21 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
+class Announcer;
 class Counter;
 class DigitCell;
 class HighlightPause;
+class QAction;
 class QLineEdit;
+class ZoomStyle;
 
 // The program's window: the counter row, the Hilfszahl row, their buttons and entry boxes.
+//
+// Its layout is given in twips, 15 to a device-independent pixel at 100 %. The window shows it
+// at a zoom: every place, size and font times the zoom, so on a projector the controls are
+// really that large, also for a magnifier or a screen reader asking where they are.
 class Form1 : public QWidget, private DigitCells, private EntryBoxes {
     Q_OBJECT
 
@@ -23,17 +31,35 @@ public:
 
     const Counter &counter() const { return *m_counter; }
 
-    // Sizes on the window are given in twips, 15 to a device-independent pixel.
-    static int twips(int value) { return (value * 2 + 15) / 30; }
-    static QRect twipsRect(int left, int top, int width, int height);
+    // The window's zoom in percent, also while it is shown full screen.
+    int zoom() const { return m_zoom; }
+    // The largest zoom up to percent that is a step or percent itself and fits the screen.
+    void startAt(int percent);
+    // False, and nothing changes, when the window would not fit on the screen.
+    bool setZoom(int percent);
+    void setFullScreen(bool on);
+
+    static QRect twipsRect(QRect twips, qreal zoom = 1, QPointF origin = {});
     static QFont classicFont(qreal pointSize, bool bold);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    struct Placed {
+        QWidget *control;
+        QRect twips;
+        qreal points;
+    };
+
     void Form_Load();
     void createControls();
+    void createZoomActions();
+    void stepZoom(int direction);
+    bool fits(int percent) const;
+    void layOut(qreal zoom, QPointF origin);
 
     QString caption(Cell cell) const override;
     void setCaption(Cell cell, const QString &text) override;
@@ -43,8 +69,14 @@ private:
     DigitCell *cell(Cell cell) const;
 
     std::unique_ptr<HighlightPause> m_pause;
+    std::unique_ptr<Announcer> m_announcer;
     std::unique_ptr<Counter> m_counter;
     Commands m_commands;
+    std::unique_ptr<ZoomStyle> m_style;
     std::array<std::array<DigitCell *, 4>, 2> m_digits{};
     std::array<QLineEdit *, 2> m_entries{};
+    std::vector<Placed> m_placed;
+    int m_zoom = 100;
+    std::array<QAction *, 4> m_zoomActions{}; // larger, smaller, original size, full screen
+    QAction *m_leaveFullScreen = nullptr;
 };

@@ -1,11 +1,42 @@
 #include "startup.h"
 
+#include "commandline.h"
+#include "form1.h"
 #include "version.h"
+#include "zoom.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include <cstdio>
 
 void setUpApplication(QApplication &app) {
+    app.setOrganizationName(QStringLiteral(NURVELO_NAME));
     app.setApplicationName(QStringLiteral(NURVELO_NAME));
     app.setApplicationVersion(QStringLiteral(NURVELO_VERSION));
     app.setDesktopFileName(QStringLiteral(NURVELO_APP_ID));
+    // The window speaks German, so the menus and shortcut names Qt draws should too. Where
+    // Qt's translations are not installed they stay English.
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_de"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(translator);
+}
+
+int runNurvelo(QApplication &app) {
+    setUpApplication(app);
+    const StartOptions options = parseCommandLine(app.arguments());
+    if (options.action != StartOptions::Run) {
+        std::fputs(qPrintable(options.text + u'\n'),
+                   options.action == StartOptions::Error ? stderr : stdout);
+        return options.action == StartOptions::Error ? 2 : 0;
+    }
+    Form1 window;
+    window.startAt(options.zoom ? options.zoom : zoom::stored().value_or(zoom::kSmallest));
+    if (options.fullScreen)
+        window.setFullScreen(true);
+    else
+        window.show();
+    return app.exec();
 }

@@ -17,7 +17,7 @@ template <typename T> auto &at(T &rows, Cell cell) {
     return rows[static_cast<int>(cell.row)][static_cast<int>(cell.place)];
 }
 
-class Board final : public DigitCells, public Pause, public EntryBoxes {
+class Board final : public DigitCells, public Pause, public EntryBoxes, public ClickReport {
 public:
     Board() {
         for (auto &row : captions)
@@ -74,9 +74,13 @@ public:
             ++writesAfterClose;
         at(colours, cell) = colour;
         if (colour == kLitColour)
-            lit << cellName(cell);
+            lighted << cellName(cell);
     }
     QString entryText(Row r) const override { return entries[static_cast<int>(r)]; }
+
+    void lit(Cell, const QString &) override {}
+    void finished(std::optional<int>, std::optional<int>) override { ++finishes; }
+    void refused(Refusal, Place, int) override { ++refusals; }
 
     bool wait() override {
         const int number = ++pauses;
@@ -92,15 +96,17 @@ public:
     std::array<std::array<QString, 4>, 2> captions;
     std::array<std::array<unsigned, 4>, 2> colours;
     std::array<QString, 2> entries;
-    QStringList lit;
+    QStringList lighted;
     QMap<int, QString> during;
     std::function<void(int)> onPause;
     int pauses = 0;
+    int finishes = 0;
+    int refusals = 0;
     int closeAtPause = 0;
     bool closed = false;
     int writesAfterClose = 0;
 
-    Counter counter{*this, *this};
+    Counter counter{*this, *this, *this};
     Commands commands{counter, *this};
 
 private:

@@ -40,7 +40,7 @@ void run() {
 
     QCOMPARE(board.row(Row::Counter), cells);
     QCOMPARE(board.counter.AktZahl(), value);
-    QCOMPARE(board.lit.join(u' '), lit);
+    QCOMPARE(board.lighted.join(u' '), lit);
     QCOMPARE(board.row(Row::Hilfszahl), QStringLiteral("0 0 0 0"));
     for (const auto &row : board.colours)
         for (unsigned colour : row)

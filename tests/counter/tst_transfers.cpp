@@ -48,7 +48,7 @@ void TestTransfers::hilfszahlSteps() {
     QCOMPARE(board.counter.AktZahl(), 4711);
     QCOMPARE(board.row(Row::Counter), QStringLiteral("4 7 1 1"));
     QCOMPARE(board.pauses, 0);
-    QVERIFY(board.lit.isEmpty());
+    QVERIFY(board.lighted.isEmpty());
 }
 
 void TestTransfers::transfers_data() {
@@ -115,7 +115,7 @@ void TestTransfers::transfers() {
 
     QCOMPARE(board.row(Row::Counter), counterCells);
     QCOMPARE(board.row(Row::Hilfszahl), hilfszahlCells);
-    QCOMPARE(board.lit.join(u' '), lit);
+    QCOMPARE(board.lighted.join(u' '), lit);
 }
 
 // Random transfer clicks, some of them during pauses: counter plus Hilfszahl stays the same

@@ -469,8 +469,8 @@ private:
                 .arg(m_model.pauses);
         });
         const QString modelLit = Board::cellName(m_model.open.back().lit);
-        check(m_board.lit.last() == modelLit,
-              [&] { return "lit " + m_board.lit.last() + ", the model lit " + modelLit; });
+        check(m_board.lighted.last() == modelLit,
+              [&] { return "lit " + m_board.lighted.last() + ", the model lit " + modelLit; });
         compare(number);
 
         m_trail << QString(2 * m_depth, u' ') + QStringLiteral("pause %1").arg(number);

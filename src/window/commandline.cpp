@@ -1,0 +1,73 @@
+#include "commandline.h"
+
+#include "zoom.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace {
+
+const auto kAllowed = QStringLiteral("erlaubt sind --zoom PROZENT (eine ganze Zahl von %1 bis "
+                                     "%2), --fullscreen, --help und --version")
+                          .arg(zoom::kSmallest)
+                          .arg(zoom::kLargest);
+
+StartOptions failure(const QString &what) {
+    return {StartOptions::Error, 0, false,
+            QStringLiteral("%1: %2; %3.").arg(QCoreApplication::applicationName(), what, kAllowed)};
+}
+
+} // namespace
+
+StartOptions parseCommandLine(const QStringList &arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Eine vierstellige Zählmaschine: Einer, Zehner, Hunderter und Tausender "
+                       "zum Zählen, Übertragen und Borgen."));
+    const QCommandLineOption zoomOption(
+        QStringLiteral("zoom"),
+        QStringLiteral("Zeigt das Fenster in PROZENT seiner Größe (%1 bis %2). Ohne diese Angabe "
+                       "so groß wie beim letzten Mal.")
+            .arg(zoom::kSmallest)
+            .arg(zoom::kLargest),
+        QStringLiteral("PROZENT"));
+    const QCommandLineOption fullScreenOption(
+        QStringLiteral("fullscreen"),
+        QStringLiteral("Füllt den ganzen Bildschirm (F11 oder Esc schaltet zurück)."));
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Zeigt diese Hilfe."));
+    const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                           QStringLiteral("Zeigt die Version."));
+    parser.addOptions({zoomOption, fullScreenOption, helpOption, versionOption});
+
+    if (!parser.parse(arguments)) {
+        const QString unknown = parser.unknownOptionNames().value(0);
+        if (!unknown.isEmpty())
+            return failure(QStringLiteral("unbekannte Option „%1“")
+                               .arg(QLatin1String(unknown.size() == 1 ? "-" : "--") + unknown));
+        return failure(
+            arguments.constLast() == u"--zoom"
+                ? QStringLiteral("--zoom braucht einen Wert")
+                : QStringLiteral("--fullscreen, --help und --version nehmen keinen Wert"));
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return failure(
+            QStringLiteral("unerwartetes Argument „%1“").arg(parser.positionalArguments().first()));
+    if (parser.isSet(helpOption))
+        return {StartOptions::Help, 0, false, parser.helpText().trimmed()};
+    if (parser.isSet(versionOption))
+        return {StartOptions::Version, 0, false,
+                QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),
+                                            QCoreApplication::applicationVersion())};
+
+    StartOptions options;
+    options.fullScreen = parser.isSet(fullScreenOption);
+    if (parser.isSet(zoomOption)) {
+        const QString value = parser.value(zoomOption);
+        bool number = false;
+        options.zoom = value.toInt(&number);
+        if (!number || options.zoom < zoom::kSmallest || options.zoom > zoom::kLargest)
+            return failure(QStringLiteral("„%1“ ist kein erlaubter Wert für --zoom").arg(value));
+    }
+    return options;
+}
