@@ -17,10 +17,13 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
-install_missing cmake ninja-build g++ qt6-base-dev fonts-liberation2
+# Qt's translations give its own menus and shortcut names in German; without them they stay English.
+install_missing cmake ninja-build g++ qt6-base-dev fonts-liberation2 qt6-translations-l10n
 if [ "${1:-}" = test ]; then
-    install_missing xvfb xauth imagemagick clang binutils-mingw-w64-x86-64 desktop-file-utils \
-        appstream dpkg-dev file python3 cpp qt6-base-private-dev
+    # A virtual X screen and a screen reader for what is seen and heard; the tools of Linux
+    # desktops, Debian and Windows for what is packaged.
+    install_missing xvfb xauth imagemagick openbox xdotool orca dbus at-spi2-core clang \
+        binutils-mingw-w64-x86-64 cpp desktop-file-utils appstream appstream-compose dpkg-dev
     # libFuzzer comes with the runtime of the clang that is installed, whichever version it is.
     install_missing "libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev"
 fi

@@ -291,7 +291,7 @@ void Form1::createZoomActions() {
         action(QStringLiteral("Originalgröße"), Keys{ctrl(Qt::Key_0), keypad(Qt::Key_0)},
                [this] { stepZoom(0); }),
         action(QStringLiteral("Vollbild"), Keys{Qt::Key_F11},
-               [this] { setFullScreen(!isFullScreen()); }),
+               [this] { setFullScreen(!m_fullScreen); }),
     };
     m_zoomActions[3]->setCheckable(true);
     // Esc means nothing in the window itself, so it only takes effect in full screen.
@@ -329,7 +329,7 @@ bool Form1::setZoom(int percent) {
     if (percent < zoom::kSmallest || percent > zoom::kLargest || !fits(percent))
         return false;
     m_zoom = percent;
-    if (!isFullScreen()) {
+    if (!m_fullScreen) {
         layOut(percent / 100.0, {});
         setFixedSize(twipsRect(kClient, percent / 100.0).size());
     }
@@ -339,6 +339,10 @@ bool Form1::setZoom(int percent) {
 }
 
 void Form1::setFullScreen(bool on) {
+    if (on == m_fullScreen)
+        return;
+    // Kept here: without a window manager the platform forgets the window is full screen.
+    m_fullScreen = on;
     m_zoomActions[3]->setChecked(on);
     m_leaveFullScreen->setEnabled(on);
     for (QAction *sizing : {m_zoomActions[0], m_zoomActions[1], m_zoomActions[2]})
@@ -348,7 +352,9 @@ void Form1::setFullScreen(bool on) {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         showFullScreen();
-    } else if (isFullScreen()) {
+        // Without a window manager (a kiosk, say) nothing else makes it as large as the screen.
+        setGeometry(screen()->geometry());
+    } else {
         showNormal();
         setZoom(m_zoom);
     }
@@ -356,7 +362,7 @@ void Form1::setFullScreen(bool on) {
 
 void Form1::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
-    if (!isFullScreen())
+    if (!m_fullScreen)
         return;
     // As large as the screen allows, centred on the apricot ground.
     const QSizeF layout = QSizeF(kClient.size()) / kTwipsPerPixel;

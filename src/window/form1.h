@@ -38,6 +38,7 @@ public:
     // False, and nothing changes, when the window would not fit on the screen.
     bool setZoom(int percent);
     void setFullScreen(bool on);
+    bool fullScreen() const { return m_fullScreen; }
 
     static QRect twipsRect(QRect twips, qreal zoom = 1, QPointF origin = {});
     static QFont classicFont(qreal pointSize, bool bold);
@@ -77,6 +78,7 @@ private:
     std::array<QLineEdit *, 2> m_entries{};
     std::vector<Placed> m_placed;
     int m_zoom = 100;
+    bool m_fullScreen = false;
     std::array<QAction *, 4> m_zoomActions{}; // larger, smaller, original size, full screen
     QAction *m_leaveFullScreen = nullptr;
 };

@@ -1,0 +1,372 @@
+#include "commands/commands.h"
+#include "counter/counter.h"
+#include "counter/digitcells.h"
+
+#include <QTest>
+
+#include <functional>
+#include <random>
+
+// The counter mechanism and the click handlers against a model written apart from them. Both
+// get the same clicks, also clicks during highlight pauses, and must leave the same trace: the
+// cells lit, every pause with both rows, red cells and AktZahl, and what was reported. The model
+// keeps each row as one number; a ledger checks the model in turn: every click takes its whole
+// effect or none. NURVELO_MODEL_RUNS and NURVELO_MODEL_SEED give long runs.
+
+namespace {
+
+enum Kind { Step, ToHilfszahl, ToCounter, Entry, Clear };
+struct Button {
+    const char *name;
+    void (Commands::*handler)();
+    Kind kind;
+    int place; // the row for entries and clearing
+    int direction = 0;
+};
+// clang-format off
+#define PLACE(P, i) {"cmd_" #P "_plus", &Commands::cmd_##P##_plus_Click, Step, i, 1},           \
+    {"cmd_" #P "_minus", &Commands::cmd_##P##_minus_Click, Step, i, -1},                        \
+    {"cmd_" #P "_add_minus", &Commands::cmd_##P##_add_minus_Click, ToHilfszahl, i},             \
+    {"cmd_" #P "_add_plus", &Commands::cmd_##P##_add_plus_Click, ToCounter, i}
+const Button kButtons[] = {PLACE(Einer, 0), PLACE(Zehner, 1), PLACE(Hunderter, 2), PLACE(Tausender, 3),
+    {"cmd_ok", &Commands::cmd_ok_Click, Entry, 0}, {"cmd_ok_add", &Commands::cmd_ok_add_Click, Entry, 1},
+    {"cmd_AktZahl_loeschen", &Commands::cmd_AktZahl_loeschen_Click, Clear, 0},
+    {"cmd_Hilfszahl_loeschen", &Commands::cmd_Hilfszahl_loeschen_Click, Clear, 1}};
+// clang-format on
+constexpr int kUnits[] = {1, 10, 100, 1000};
+
+struct Click {
+    const Button *button;
+    QString text; // typed into the entry box first
+};
+using During = std::function<QList<Click>(int pause, int depth)>;
+
+// Both rows from the thousands to the units, red cells starred.
+QString rows(const std::function<QString(int, int)> &caption) {
+    QStringList cells;
+    for (int row : {0, 1})
+        for (int place = 3; place >= 0; --place)
+            cells << caption(row, place);
+    return cells.join(u' ');
+}
+QString lit(int row, int place, const QString &caption) {
+    return QStringLiteral("lit %1%2 %3").arg(placeName(Place(place)), row ? "_add" : "", caption);
+}
+QString refused(Refusal why, int place, int counter) {
+    return QStringLiteral("refused %1 %2 at %3").arg(int(why)).arg(place).arg(counter);
+}
+QString finished(std::optional<int> counter, std::optional<int> hilfszahl) {
+    const auto text = [](std::optional<int> v) { return v ? QString::number(*v) : "-"; };
+    return "done " + text(counter) + ' ' + text(hilfszahl);
+}
+
+// The real mechanism, on strings instead of labels, with pauses that take no time.
+struct Board final : DigitCells, Pause, EntryBoxes, ClickReport {
+    void click(const Click &c) {
+        if (c.button->kind == Entry)
+            entries[c.button->place] = c.text;
+        (commands.*c.button->handler)();
+    }
+    QString caption(Cell c) const override { return captions[int(c.row)][int(c.place)]; }
+    void setCaption(Cell c, const QString &t) override { captions[int(c.row)][int(c.place)] = t; }
+    void setForeColor(Cell c, unsigned colour) override {
+        red[int(c.row)][int(c.place)] = colour == kLitColour;
+    }
+    QString entryText(Row row) const override { return entries[int(row)]; }
+    void lit(Cell c, const QString &text) override {
+        trace << ::lit(int(c.row), int(c.place), text);
+    }
+    void finished(std::optional<int> c, std::optional<int> h) override {
+        trace << ::finished(c, h);
+    }
+    void refused(Refusal why, Place p, int c) override { trace << ::refused(why, int(p), c); }
+    bool wait() override {
+        trace << QStringLiteral("pause %1: %2, AktZahl %3")
+                     .arg(++pauses)
+                     .arg(shown())
+                     .arg(counter.AktZahl());
+        const int number = pauses;
+        for (const Click &click : during(number, depth++))
+            this->click(click);
+        --depth;
+        closed = closed || number >= closeAt;
+        return !closed;
+    }
+    QString shown() const {
+        return rows([this](int r, int p) { return captions[r][p] + (red[r][p] ? "*" : ""); });
+    }
+
+    QString captions[2][4] = {{"0", "0", "0", "0"}, {"0", "0", "0", "0"}};
+    bool red[2][4] = {};
+    QString entries[2];
+    QStringList trace;
+    During during;
+    int pauses = 0, depth = 0, closeAt = INT_MAX;
+    bool closed = false;
+    Counter counter{*this, *this, *this};
+    Commands commands{counter, *this};
+};
+
+int floorDiv(int a, int b) {
+    return a / b - (a % b != 0 && (a < 0) != (b < 0));
+}
+
+struct Model {
+    struct Open {
+        int row;
+        int owed; // what the click still means to add to the counter
+        bool dropped = false;
+    };
+
+    void click(const Click &click) {
+        const Button &b = *click.button;
+        const int unit = kUnits[b.place];
+        ++depth;
+        if (ending) {
+        } else if (b.kind == Step && take(b.direction * unit, b.place)) {
+            Open work{0, b.direction * unit};
+            open.push_back(&work);
+            ripple(b.place, b.direction, work);
+            open.pop_back();
+            finish(true, false);
+        } else if (b.kind == ToHilfszahl && take(-unit, b.place, unit)) {
+            Open into{1, 0}, from{0, -unit};
+            open.insert(open.end(), {&into, &from});
+            ripple(b.place, -1, from);
+            open.pop_back();
+            if (!ending && !into.dropped) {
+                // A cell of 9 or more drops by 9 and carries; the thousands carry nowhere.
+                int p = b.place;
+                for (; p < 3 && digit(1, p) >= 9; ++p)
+                    values[1] -= 9 * kUnits[p];
+                values[1] += (digit(1, p) >= 9 ? -9 : 1) * kUnits[p];
+                light(1, b.place);
+            }
+            open.pop_back();
+            finish(true, true);
+        } else if (b.kind == ToCounter && digit(1, b.place) <= 0) {
+            trace << refused(Refusal::NothingToMove, b.place, values[0]);
+        } else if (b.kind == ToCounter && take(unit, b.place, -unit)) {
+            Open work{0, unit};
+            open.push_back(&work);
+            values[1] -= unit;
+            if (light(1, b.place) && !work.dropped)
+                ripple(b.place, 1, work);
+            open.pop_back();
+            finish(true, true);
+        } else if (b.kind >= Entry) {
+            enter(b.place, b.kind == Clear ? 0 : click.text.toInt());
+        }
+        if (--depth == 0 && !ending && (values[0] != ledger[0] || (values[1] - ledger[1]) % 10000))
+            broken =
+                QString::asprintf("%d %d, not %d %d", values[0], values[1], ledger[0], ledger[1]);
+    }
+
+    // Refused when the counter would leave 0 to 9999 now or while the clicks interrupted by
+    // pauses pay what they owe, innermost first. A click taken is booked at once: an entry
+    // during its pauses overrules what it has still to do.
+    bool take(int counter, int place, int hilfszahl = 0) {
+        const auto outside = [counter](int v) { return counter > 0 ? v > 9999 : v < 0; };
+        int value = values[0] + counter;
+        bool owed = false;
+        for (auto work = open.rbegin(); !outside(value) && work != open.rend(); ++work)
+            owed = outside(value += (*work)->owed);
+        if (outside(value))
+            trace << refused(owed ? Refusal::Owed : Refusal::Limit, place, values[0]);
+        else
+            ledger[0] += counter, ledger[1] += hilfszahl;
+        return !outside(value);
+    }
+
+    // Place by place upwards while a place wraps.
+    void ripple(int place, int direction, Open &work) {
+        for (bool wraps = true; wraps; ++place) {
+            wraps = place < 3 && digit(0, place) == (direction > 0 ? 9 : 0);
+            const int change = (wraps ? -9 : 1) * direction * kUnits[place];
+            values[0] += change;
+            work.owed -= change;
+            if (!light(0, place) || work.dropped)
+                return;
+        }
+    }
+
+    // False once the window is closing; nothing is written after that, not even green.
+    bool light(int row, int place) {
+        red[row][place] = true;
+        trace << lit(row, place, QString::number(digit(row, place)));
+        trace
+            << QStringLiteral("pause %1: %2, AktZahl %3").arg(++pauses).arg(shown()).arg(values[0]);
+        const int number = pauses;
+        for (const Click &click : script.value(number))
+            this->click(click);
+        ending = ending || number >= closeAt;
+        red[row][place] = red[row][place] && ending;
+        return !ending;
+    }
+
+    void enter(int row, int value) {
+        if (value < -32768 || value > 32767)
+            return void(
+                trace << refused(value < 0 ? Refusal::TooSmall : Refusal::TooBig, 0, values[0]));
+        values[row] = ledger[row] = value;
+        for (Open *work : open)
+            if (work->row == row)
+                work->dropped = true, work->owed = 0;
+        finish(row == 0, row == 1);
+    }
+
+    void finish(bool counter, bool hilfszahl) {
+        if (!ending)
+            trace << finished(counter ? std::optional(values[0]) : std::nullopt,
+                              hilfszahl ? std::optional(values[1]) : std::nullopt);
+    }
+
+    int digit(int row, int place) const {
+        const int above = floorDiv(values[row], kUnits[place]);
+        return place == 3 ? above : above - 10 * floorDiv(above, 10);
+    }
+    QString shown() const {
+        return rows(
+            [this](int r, int p) { return QString::number(digit(r, p)) + (red[r][p] ? "*" : ""); });
+    }
+
+    int values[2] = {};
+    int ledger[2] = {}; // where the clicks taken leave both rows
+    bool red[2][4] = {};
+    bool ending = false;
+    int depth = 0, pauses = 0, closeAt = INT_MAX;
+    QHash<int, QList<Click>> script; // the clicks during each pause, as the board had them
+    std::vector<Open *> open;        // outermost first
+    QStringList trace;
+    QString broken;
+};
+
+// The clicks on the board, with more clicks during its pauses as during() says; then the same
+// on the model. The first difference, or what the model found wrong with itself.
+QString compare(const QList<Click> &clicks, const During &during, int closeAt = INT_MAX,
+                QStringList *trace = nullptr) {
+    Board board;
+    Model model;
+    board.closeAt = model.closeAt = closeAt;
+    board.during = [&](int pause, int depth) { return model.script[pause] = during(pause, depth); };
+    for (const Click &click : clicks)
+        board.click(click), model.click(click);
+    board.trace << "after: " + board.shown();
+    model.trace << "after: " + model.shown();
+    if (trace)
+        *trace = board.trace;
+    for (qsizetype i = 0; i < std::max(board.trace.size(), model.trace.size()); ++i)
+        if (board.trace.value(i) != model.trace.value(i))
+            return QStringLiteral("the mechanism \"%1\", the model \"%2\", after:\n%3")
+                .arg(board.trace.value(i), model.trace.value(i),
+                     board.trace.mid(std::max<qsizetype>(0, i - 12), 12).join(u'\n'));
+    return model.broken;
+}
+
+} // namespace
+
+class TestModel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void workedExamples_data() {
+        QTest::addColumn<QString>("clicks"); // "n:click" arrives during pause n
+        QTest::addColumn<QString>("rows");   // both rows afterwards
+        QTest::addColumn<QString>("lit");    // the cells lit, in order
+        const char *ripple = "Einer Zehner Hunderter Tausender";
+        // clang-format off
+        const std::array<const char *, 4> rows[] = {
+            {"carry", "cmd_ok=999 cmd_Einer_plus", "1 0 0 0 0 0 0 0", ripple},
+            {"borrow", "cmd_ok=1000 cmd_Einer_minus", "0 9 9 9 0 0 0 0", ripple},
+            {"top", "cmd_ok=9998 cmd_Zehner_plus cmd_Einer_plus cmd_Einer_plus cmd_Tausender_plus", "9 9 9 9 0 0 0 0", "Einer"},
+            {"bottom", "cmd_ok=999 cmd_Tausender_minus cmd_AktZahl_loeschen cmd_Einer_minus", "0 0 0 0 0 0 0 0", ""},
+            {"tens borrow", "cmd_ok=500 cmd_Zehner_minus", "0 4 9 0 0 0 0 0", "Zehner Hunderter"},
+            {"entered 20000", "cmd_ok=20000 cmd_Einer_plus cmd_Tausender_minus", "19 0 0 0 0 0 0 0", "Tausender"},
+            {"entered -5", "cmd_ok=-5 cmd_Einer_minus cmd_Einer_plus cmd_Tausender_plus", "0 9 9 6 0 0 0 0", "Einer Tausender"},
+            {"entered 10000", "cmd_ok=10000 cmd_Einer_minus", "9 9 9 9 0 0 0 0", ripple},
+            {"two quick clicks", "cmd_Einer_plus 1:cmd_Einer_plus", "0 0 0 2 0 0 0 0", "Einer Einer"},
+            {"thousands during a carry", "cmd_ok=999 cmd_Einer_plus 1:cmd_Tausender_plus", "2 0 0 0 0 0 0 0", "Einer Tausender Zehner Hunderter Tausender"},
+            {"no taking the carry's room", "cmd_ok=8999 cmd_Einer_plus 1:cmd_Tausender_plus", "9 0 0 0 0 0 0 0", ripple},
+            {"cleared during a carry", "cmd_ok=999 cmd_Einer_plus 1:cmd_AktZahl_loeschen", "0 0 0 0 0 0 0 0", "Einer"},
+            {"into the Hilfszahl", "cmd_ok=10 cmd_Einer_add_minus", "0 0 0 9 0 0 0 1", "Einer Zehner Einer_add"},
+            {"Hilfszahl wraps", "cmd_ok=1 cmd_ok_add=9999 cmd_Einer_add_minus", "0 0 0 0 0 0 0 0", "Einer Einer_add"},
+            {"nothing to move", "cmd_ok_add=10 cmd_Einer_add_plus cmd_Tausender_add_minus", "0 0 0 0 0 0 1 0", ""},
+            {"into the counter", "cmd_ok=9999 cmd_ok_add=3 cmd_Einer_add_plus cmd_Einer_minus cmd_Einer_add_plus", "9 9 9 9 0 0 0 2", "Einer Einer_add Einer"},
+            {"Hilfszahl 12000", "cmd_ok_add=12000 cmd_Tausender_add_plus", "1 0 0 0 11 0 0 0", "Tausender_add Tausender"},
+            {"a unit in transit keeps its room", "cmd_ok=9989 cmd_ok_add=3 cmd_Einer_add_plus 1:cmd_Zehner_plus", "9 9 9 0 0 0 0 2", "Einer_add Einer Zehner"},
+            {"out of range", "cmd_ok=4711 cmd_ok=100000 cmd_ok_add=-40000", "4 7 1 1 0 0 0 0", ""}};
+        // clang-format on
+        for (const auto &[name, clicks, rows, lit] : rows)
+            QTest::newRow(name) << clicks << rows << lit;
+    }
+    void workedExamples() {
+        QFETCH(QString, clicks);
+        QFETCH(QString, rows);
+        QFETCH(QString, lit);
+        QList<Click> top;
+        QHash<int, QList<Click>> script;
+        for (const QString &item : clicks.split(u' ')) {
+            const QString name = item.section(u':', -1).section(u'=', 0, 0);
+            const auto *button = std::find_if(std::begin(kButtons), std::end(kButtons),
+                                              [&](const Button &b) { return name == b.name; });
+            (item.contains(u':') ? script[item.section(u':', 0, 0).toInt()] : top)
+                << Click{button, item.section(u'=', 1)};
+        }
+        QStringList trace;
+        const QString failure = compare(
+            top, [&](int pause, int) { return script.value(pause); }, INT_MAX, &trace);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        const QRegularExpression litCell("^lit (\\S+) .*");
+        QCOMPARE(trace.filter(litCell).replaceInStrings(litCell, "\\1").join(u' '), lit);
+        QCOMPARE(trace.last(), "after: " + rows);
+    }
+
+    void randomClicks_data() {
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<bool>("closing");
+        QTest::newRow("clicks") << 60 << false;
+        QTest::newRow("closing mid-way") << 30 << true;
+    }
+    void randomClicks() {
+        QFETCH(int, clicks);
+        QFETCH(bool, closing);
+        const qulonglong seed =
+            qEnvironmentVariable("NURVELO_MODEL_SEED", "20240611").toULongLong();
+        const int runs = qEnvironmentVariableIntValue("NURVELO_MODEL_RUNS");
+        for (int run = 0; run < (runs ? runs : 3000); ++run) {
+            std::mt19937_64 random(seed * 1000003 + run * 2 + closing);
+            const auto number = [&] {
+                // Mostly near where carries, borrows and guards change; some outside 16 bits.
+                static const int near[] = {0,    9,    99,    999,   1000,   4711,  8999,  9099,
+                                           9899, 9989, 9999,  10000, 20000,  32767, -1,    -5,
+                                           -999, 1009, 12000, -9999, -32768, 40000, -40000};
+                const int base =
+                    random() % 2 ? int(random() % 10000) : near[random() % std::size(near)];
+                return QString::number(base + int(random() % 3) - 1);
+            };
+            // Entering and clearing undo what the others built up, so they come less often.
+            const auto any = [&] {
+                const std::size_t among = random() % 4 ? 16 : std::size(kButtons);
+                const Button &button = kButtons[random() % among];
+                return Click{&button, number()};
+            };
+            QList<Click> top{{&kButtons[16], number()}, {&kButtons[17], number()}};
+            for (int i = 0; i < clicks; ++i)
+                top << any();
+            const int closeAt = closing ? 1 + int(random() % (2 * clicks)) : INT_MAX;
+            const int nestPercent = 10 + int(random() % 50), maxDepth = 1 + int(random() % 4);
+            const auto nested = [&](int, int depth) {
+                QList<Click> during;
+                while (depth < maxDepth && int(random() % 100) < nestPercent)
+                    during << any();
+                return during;
+            };
+            const QString failure = compare(top, nested, closeAt);
+            QVERIFY2(failure.isEmpty(),
+                     qPrintable(QString("seed %1, run %2: ").arg(seed).arg(run) + failure));
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestModel)
+#include "tst_model.moc"

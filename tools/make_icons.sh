@@ -1,0 +1,18 @@
+#!/bin/sh
+# Draws the program icon from src/window/pictures/nurvelo.svg: the PNG sizes for Qt and the Linux
+# desktop, and nurvelo.ico for Windows (32 px in 2 and in 16 colours, 16 px in 16 colours).
+# Needs librsvg2-bin, imagemagick and icoutils. Run it after changing the SVG and commit the result.
+set -eu
+cd "$(dirname "$0")/../src/window/pictures"
+mono=$(mktemp --suffix=.png)
+trap 'rm -f "$mono"' EXIT
+
+# rsvg-convert, not ImageMagick's own SVG reader, which loses some of the fills.
+for size in 16 32 48 64; do
+    rsvg-convert --width=$size --height=$size nurvelo.svg --output=nurvelo_$size.png
+done
+# For two-colour screens only the outline stays: title strip white, the line under it black,
+# no shadow. icotool picks each image's colour depth from the colours it holds.
+convert nurvelo_32.png -fill white -opaque '#00ffff' -fill black -opaque '#c0c0c0' \
+    -transparent '#808080' "$mono"
+icotool --create --output=nurvelo.ico "$mono" nurvelo_32.png nurvelo_16.png
