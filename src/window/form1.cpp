@@ -302,8 +302,7 @@ void Form1::createZoomActions() {
 void Form1::stepZoom(int direction) {
     const std::optional<int> step =
         direction ? zoom::next(m_zoom, direction) : std::optional(zoom::kSmallest);
-    if (step && setZoom(*step))
-        zoom::store(m_zoom);
+    m_zoomChosen = (step && setZoom(*step)) || m_zoomChosen;
 }
 
 void Form1::startAt(int percent) {
@@ -398,6 +397,9 @@ void Form1::Form_Load() {
 void Form1::closeEvent(QCloseEvent *event) {
     // A click may be waiting in a highlight; it must not go on with a window that is going away.
     m_pause->stop();
+    // Kept only now: writing the settings at every step would cost a frame or more.
+    if (m_zoomChosen)
+        zoom::store(m_zoom);
     event->accept();
 }
 

@@ -36,12 +36,6 @@ struct ColourWatch : QObject {
     qint64 shortest = 1 << 30;
 };
 
-double cpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return now.tv_sec + now.tv_nsec / 1e9;
-}
-
 } // namespace
 
 // The real window on a 1920 by 1080 screen: what only the window can get wrong.
@@ -142,7 +136,6 @@ private slots:
         for (int i = 0; i < 8; ++i)
             key(Qt::Key_Plus); // 300 % would be wider than the screen
         QCOMPARE(m_form->size(), QSize(1712, 922));
-        QCOMPARE(zoom::stored(), 250);
         key(Qt::Key_F11, {});
         QTRY_COMPARE(m_form->size(), QSize(1920, 1080));
         key(Qt::Key_Escape, {});
@@ -151,6 +144,8 @@ private slots:
         QVERIFY(m_form->isVisible() && !m_form->fullScreen());
         QCOMPARE(box->text(), QStringLiteral("-300"));
         QCOMPARE(QApplication::focusWidget(), box);
+        m_form->close();
+        QCOMPARE(zoom::stored(), 250);
     }
 
     // A ripple in real time, with a click and a zoom step during its first pause: each cell red
@@ -165,9 +160,9 @@ private slots:
         for (auto *cell : m_form->findChildren<QLabel *>(QRegularExpression("^lbl_[A-Z][a-z]+$")))
             cell->installEventFilter(&watch);
         watch.clock.start();
-        const double cpu = cpuSeconds();
+        const std::clock_t cpu = std::clock();
         QTest::mouseClick(control("cmd_Einer_plus"), Qt::LeftButton);
-        QVERIFY2(cpuSeconds() - cpu < 0.5, "the pauses spin");
+        QVERIFY2(std::clock() - cpu < CLOCKS_PER_SEC / 2, "the pauses spin");
         QVERIFY(watch.since.isEmpty());
         QVERIFY2(watch.shortest >= 400, qPrintable(QString::number(watch.shortest)));
         QCOMPARE(watch.lit.join(u' '),
