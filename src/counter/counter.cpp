@@ -197,12 +197,18 @@ void Counter::refuse(Refusal why, Place place) {
 }
 
 void Counter::finish(bool counter, bool hilfszahl) {
-    if (m_ending)
+    // A click that came during another's pause is told together with that one, once both are
+    // done: the row in between is what neither click makes of it.
+    m_changed[0] = m_changed[0] || counter;
+    m_changed[1] = m_changed[1] || hilfszahl;
+    if (m_ending || !m_open.empty())
         return;
     const auto value = [](bool changed, int value) {
         return changed ? std::optional<int>(value) : std::nullopt;
     };
-    m_report.finished(value(counter, m_AktZahl), value(hilfszahl, rowValue(Row::Hilfszahl)));
+    m_report.finished(value(m_changed[0], m_AktZahl),
+                      value(m_changed[1], rowValue(Row::Hilfszahl)));
+    m_changed = {};
 }
 
 bool Counter::Stelle_markieren(Cell cell) {

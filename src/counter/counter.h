@@ -2,6 +2,7 @@
 
 #include "cell.h"
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -81,5 +82,6 @@ private:
     ClickReport &m_report;
     int m_AktZahl = 0;
     bool m_ending = false;
-    std::vector<Work *> m_open; // operations interrupted by a pause, outermost first
+    std::vector<Work *> m_open;      // operations interrupted by a pause, outermost first
+    std::array<bool, 2> m_changed{}; // the rows changed by clicks not yet reported
 };

@@ -1,48 +1,62 @@
 #include "announcer.h"
 
-#include <QAccessibleWidget>
+#include <QAccessible>
 #include <QStringList>
 #include <QWidget>
 
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+
+#include <QAccessibleAnnouncementEvent>
+
+Announcer::Announcer(QWidget *window) : m_window(window) {}
+
+void Announcer::say(const QString &text) {
+    QAccessibleAnnouncementEvent event(m_window, text);
+    QAccessible::updateAccessibility(&event);
+}
+
+#else
+
+#include <QAccessibleWidget>
+
 namespace {
 
-// Shown and hidden again for every message; screen readers read a notification out as it
-// appears, wherever the focus is.
+// Before Qt 6.8 there are no announcements, but screen readers read out a notification as it
+// appears, wherever the focus is. A notice has no size, so the window never shows it.
 class Notice : public QWidget {
 public:
     using QWidget::QWidget;
 };
 
-class AccessibleNotice : public QAccessibleWidget {
-public:
-    explicit AccessibleNotice(QWidget *notice)
-        : QAccessibleWidget(notice, QAccessible::Notification) {}
-    QString text(QAccessible::Text t) const override {
-        return t == QAccessible::Name ? widget()->accessibleName() : QString();
-    }
-};
-
 QAccessibleInterface *noticeFactory(const QString &, QObject *object) {
     if (auto *notice = dynamic_cast<Notice *>(object))
-        return new AccessibleNotice(notice);
+        return new QAccessibleWidget(notice, QAccessible::Notification);
     return nullptr;
 }
 
 } // namespace
 
-Announcer::Announcer(QWidget *window) : m_notice(new Notice(window)) {
+Announcer::Announcer(QWidget *window) {
+    // Qt asks the factories only once per object, so this comes before the first notice.
     static const bool installed = (QAccessible::installFactory(noticeFactory), true);
     Q_UNUSED(installed);
-    m_notice->setFocusPolicy(Qt::NoFocus);
-    m_notice->setGeometry(0, 0, 0, 0);
-    m_notice->hide();
+    for (QWidget *&notice : m_notices) {
+        notice = new Notice(window);
+        notice->setGeometry(0, 0, 0, 0);
+        notice->hide();
+    }
 }
 
 void Announcer::say(const QString &text) {
-    m_notice->hide();
-    m_notice->setAccessibleName(text);
-    m_notice->show();
+    // Only the appearing is read out, so a notice still showing an older message must go first.
+    QWidget *notice = m_notices[m_next];
+    m_next = (m_next + 1) % m_notices.size();
+    notice->hide();
+    notice->setAccessibleName(text);
+    notice->show();
 }
+
+#endif
 
 void Announcer::lit(Cell cell, const QString &caption) {
     say(QStringLiteral("%1%2 %3").arg(cell.row == Row::Hilfszahl ? QStringLiteral("Hilfszahl ")

@@ -2,6 +2,10 @@
 
 #include "counter/digitcells.h"
 
+#include <QtGlobal>
+
+#include <array>
+
 class QWidget;
 
 // Tells a screen reader what each click did. Screen readers speak a changed name only for the
@@ -17,5 +21,13 @@ public:
     void refused(Refusal why, Place place, int counter) override;
 
 private:
-    QWidget *m_notice;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QWidget *m_window;
+#else
+    // Orca reads a notice's name only when it comes to the notice's event, and skips that event
+    // if a newer one of the same notice waits behind it. So messages that follow each other
+    // within a moment, as nested clicks make them, each need a notice of their own.
+    std::array<QWidget *, 8> m_notices{};
+    std::size_t m_next = 0;
+#endif
 };

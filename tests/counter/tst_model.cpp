@@ -39,29 +39,47 @@ struct Click {
     const Button *button;
     QString text; // typed into the entry box first
 };
-using During = std::function<QList<Click>(int pause, int depth)>;
 
-// Both rows from the thousands to the units, red cells starred.
-QString rows(const std::function<QString(int, int)> &caption) {
-    QStringList cells;
-    for (int row : {0, 1})
-        for (int place = 3; place >= 0; --place)
-            cells << caption(row, place);
-    return cells.join(u' ');
-}
-QString lit(int row, int place, const QString &caption) {
-    return QStringLiteral("lit %1%2 %3").arg(placeName(Place(place)), row ? "_add" : "", caption);
-}
-QString refused(Refusal why, int place, int counter) {
-    return QStringLiteral("refused %1 %2 at %3").arg(int(why)).arg(place).arg(counter);
-}
-QString finished(std::optional<int> counter, std::optional<int> hilfszahl) {
-    const auto text = [](std::optional<int> v) { return v ? QString::number(*v) : "-"; };
-    return "done " + text(counter) + ' ' + text(hilfszahl);
-}
+// What both sides have in common: the trace they leave, and the clicks during each pause.
+struct Side {
+    void lit(int row, int place, const QString &caption) {
+        trace << QStringLiteral("lit %1%2 %3")
+                     .arg(placeName(Place(place)), row ? "_add" : "", caption);
+    }
+    void refused(Refusal why, int place, int counter) {
+        trace << QStringLiteral("refused %1 %2 at %3").arg(int(why)).arg(place).arg(counter);
+    }
+    void finished(std::optional<int> counter, std::optional<int> hilfszahl) {
+        const auto text = [](std::optional<int> v) { return v ? QString::number(*v) : "-"; };
+        trace << "done " + text(counter) + ' ' + text(hilfszahl);
+    }
+    // Both rows from the thousands to the units, red cells starred.
+    QString rows(const std::function<QString(int, int)> &caption) const {
+        QStringList cells;
+        for (int row : {0, 1})
+            for (int place = 3; place >= 0; --place)
+                cells << caption(row, place) + (red[row][place] ? "*" : "");
+        return cells.join(u' ');
+    }
+    // True while the window stays open.
+    bool pause(const QString &rows, int aktZahl, const std::function<void(const Click &)> &click) {
+        trace << QStringLiteral("pause %1: %2, AktZahl %3").arg(++pauses).arg(rows).arg(aktZahl);
+        const int number = pauses;
+        for (const Click &c : during(number, depth++))
+            click(c);
+        --depth;
+        return !(closed = closed || number >= closeAt);
+    }
+
+    QStringList trace;
+    bool red[2][4] = {};
+    std::function<QList<Click>(int pause, int depth)> during;
+    int pauses = 0, depth = 0, closeAt = INT_MAX;
+    bool closed = false;
+};
 
 // The real mechanism, on strings instead of labels, with pauses that take no time.
-struct Board final : DigitCells, Pause, EntryBoxes, ClickReport {
+struct Board final : Side, DigitCells, Pause, EntryBoxes, ClickReport {
     void click(const Click &c) {
         if (c.button->kind == Entry)
             entries[c.button->place] = c.text;
@@ -73,36 +91,18 @@ struct Board final : DigitCells, Pause, EntryBoxes, ClickReport {
         red[int(c.row)][int(c.place)] = colour == kLitColour;
     }
     QString entryText(Row row) const override { return entries[int(row)]; }
-    void lit(Cell c, const QString &text) override {
-        trace << ::lit(int(c.row), int(c.place), text);
-    }
-    void finished(std::optional<int> c, std::optional<int> h) override {
-        trace << ::finished(c, h);
-    }
-    void refused(Refusal why, Place p, int c) override { trace << ::refused(why, int(p), c); }
+    void lit(Cell c, const QString &text) override { Side::lit(int(c.row), int(c.place), text); }
+    void finished(std::optional<int> c, std::optional<int> h) override { Side::finished(c, h); }
+    void refused(Refusal why, Place p, int c) override { Side::refused(why, int(p), c); }
     bool wait() override {
-        trace << QStringLiteral("pause %1: %2, AktZahl %3")
-                     .arg(++pauses)
-                     .arg(shown())
-                     .arg(counter.AktZahl());
-        const int number = pauses;
-        for (const Click &click : during(number, depth++))
-            this->click(click);
-        --depth;
-        closed = closed || number >= closeAt;
-        return !closed;
+        return pause(shown(), counter.AktZahl(), [this](const Click &c) { click(c); });
     }
     QString shown() const {
-        return rows([this](int r, int p) { return captions[r][p] + (red[r][p] ? "*" : ""); });
+        return rows([this](int r, int p) { return captions[r][p]; });
     }
 
     QString captions[2][4] = {{"0", "0", "0", "0"}, {"0", "0", "0", "0"}};
-    bool red[2][4] = {};
     QString entries[2];
-    QStringList trace;
-    During during;
-    int pauses = 0, depth = 0, closeAt = INT_MAX;
-    bool closed = false;
     Counter counter{*this, *this, *this};
     Commands commands{counter, *this};
 };
@@ -111,7 +111,7 @@ int floorDiv(int a, int b) {
     return a / b - (a % b != 0 && (a < 0) != (b < 0));
 }
 
-struct Model {
+struct Model : Side {
     struct Open {
         int row;
         int owed; // what the click still means to add to the counter
@@ -121,8 +121,8 @@ struct Model {
     void click(const Click &click) {
         const Button &b = *click.button;
         const int unit = kUnits[b.place];
-        ++depth;
-        if (ending) {
+        const bool outer = open.empty();
+        if (closed) {
         } else if (b.kind == Step && take(b.direction * unit, b.place)) {
             Open work{0, b.direction * unit};
             open.push_back(&work);
@@ -134,7 +134,7 @@ struct Model {
             open.insert(open.end(), {&into, &from});
             ripple(b.place, -1, from);
             open.pop_back();
-            if (!ending && !into.dropped) {
+            if (!closed && !into.dropped) {
                 // A cell of 9 or more drops by 9 and carries; the thousands carry nowhere.
                 int p = b.place;
                 for (; p < 3 && digit(1, p) >= 9; ++p)
@@ -145,7 +145,7 @@ struct Model {
             open.pop_back();
             finish(true, true);
         } else if (b.kind == ToCounter && digit(1, b.place) <= 0) {
-            trace << refused(Refusal::NothingToMove, b.place, values[0]);
+            refused(Refusal::NothingToMove, b.place, values[0]);
         } else if (b.kind == ToCounter && take(unit, b.place, -unit)) {
             Open work{0, unit};
             open.push_back(&work);
@@ -157,7 +157,7 @@ struct Model {
         } else if (b.kind >= Entry) {
             enter(b.place, b.kind == Clear ? 0 : click.text.toInt());
         }
-        if (--depth == 0 && !ending && (values[0] != ledger[0] || (values[1] - ledger[1]) % 10000))
+        if (outer && !closed && (values[0] != ledger[0] || (values[1] - ledger[1]) % 10000))
             broken =
                 QString::asprintf("%d %d, not %d %d", values[0], values[1], ledger[0], ledger[1]);
     }
@@ -172,7 +172,7 @@ struct Model {
         for (auto work = open.rbegin(); !outside(value) && work != open.rend(); ++work)
             owed = outside(value += (*work)->owed);
         if (outside(value))
-            trace << refused(owed ? Refusal::Owed : Refusal::Limit, place, values[0]);
+            refused(owed ? Refusal::Owed : Refusal::Limit, place, values[0]);
         else
             ledger[0] += counter, ledger[1] += hilfszahl;
         return !outside(value);
@@ -193,21 +193,15 @@ struct Model {
     // False once the window is closing; nothing is written after that, not even green.
     bool light(int row, int place) {
         red[row][place] = true;
-        trace << lit(row, place, QString::number(digit(row, place)));
-        trace
-            << QStringLiteral("pause %1: %2, AktZahl %3").arg(++pauses).arg(shown()).arg(values[0]);
-        const int number = pauses;
-        for (const Click &click : script.value(number))
-            this->click(click);
-        ending = ending || number >= closeAt;
-        red[row][place] = red[row][place] && ending;
-        return !ending;
+        lit(row, place, QString::number(digit(row, place)));
+        const bool going = pause(shown(), values[0], [this](const Click &c) { click(c); });
+        red[row][place] = red[row][place] && !going;
+        return going;
     }
 
     void enter(int row, int value) {
         if (value < -32768 || value > 32767)
-            return void(
-                trace << refused(value < 0 ? Refusal::TooSmall : Refusal::TooBig, 0, values[0]));
+            return refused(value < 0 ? Refusal::TooSmall : Refusal::TooBig, 0, values[0]);
         values[row] = ledger[row] = value;
         for (Open *work : open)
             if (work->row == row)
@@ -215,10 +209,14 @@ struct Model {
         finish(row == 0, row == 1);
     }
 
+    // Told once no click is left waiting in a pause, for all of them.
     void finish(bool counter, bool hilfszahl) {
-        if (!ending)
-            trace << finished(counter ? std::optional(values[0]) : std::nullopt,
-                              hilfszahl ? std::optional(values[1]) : std::nullopt);
+        changed[0] = changed[0] || counter, changed[1] = changed[1] || hilfszahl;
+        if (closed || !open.empty())
+            return;
+        finished(changed[0] ? std::optional(values[0]) : std::nullopt,
+                 changed[1] ? std::optional(values[1]) : std::nullopt);
+        changed[0] = changed[1] = false;
     }
 
     int digit(int row, int place) const {
@@ -226,29 +224,26 @@ struct Model {
         return place == 3 ? above : above - 10 * floorDiv(above, 10);
     }
     QString shown() const {
-        return rows(
-            [this](int r, int p) { return QString::number(digit(r, p)) + (red[r][p] ? "*" : ""); });
+        return rows([this](int r, int p) { return QString::number(digit(r, p)); });
     }
 
     int values[2] = {};
     int ledger[2] = {}; // where the clicks taken leave both rows
-    bool red[2][4] = {};
-    bool ending = false;
-    int depth = 0, pauses = 0, closeAt = INT_MAX;
-    QHash<int, QList<Click>> script; // the clicks during each pause, as the board had them
-    std::vector<Open *> open;        // outermost first
-    QStringList trace;
+    bool changed[2] = {};
+    std::vector<Open *> open; // outermost first
     QString broken;
 };
 
 // The clicks on the board, with more clicks during its pauses as during() says; then the same
 // on the model. The first difference, or what the model found wrong with itself.
-QString compare(const QList<Click> &clicks, const During &during, int closeAt = INT_MAX,
-                QStringList *trace = nullptr) {
+QString compare(const QList<Click> &clicks, const std::function<QList<Click>(int, int)> &during,
+                int closeAt = INT_MAX, QStringList *trace = nullptr) {
     Board board;
     Model model;
+    QHash<int, QList<Click>> script;
+    board.during = [&](int pause, int depth) { return script[pause] = during(pause, depth); };
+    model.during = [&](int pause, int) { return script.value(pause); };
     board.closeAt = model.closeAt = closeAt;
-    board.during = [&](int pause, int depth) { return model.script[pause] = during(pause, depth); };
     for (const Click &click : clicks)
         board.click(click), model.click(click);
     board.trace << "after: " + board.shown();
@@ -283,7 +278,6 @@ private slots:
             {"tens borrow", "cmd_ok=500 cmd_Zehner_minus", "0 4 9 0 0 0 0 0", "Zehner Hunderter"},
             {"entered 20000", "cmd_ok=20000 cmd_Einer_plus cmd_Tausender_minus", "19 0 0 0 0 0 0 0", "Tausender"},
             {"entered -5", "cmd_ok=-5 cmd_Einer_minus cmd_Einer_plus cmd_Tausender_plus", "0 9 9 6 0 0 0 0", "Einer Tausender"},
-            {"entered 10000", "cmd_ok=10000 cmd_Einer_minus", "9 9 9 9 0 0 0 0", ripple},
             {"two quick clicks", "cmd_Einer_plus 1:cmd_Einer_plus", "0 0 0 2 0 0 0 0", "Einer Einer"},
             {"thousands during a carry", "cmd_ok=999 cmd_Einer_plus 1:cmd_Tausender_plus", "2 0 0 0 0 0 0 0", "Einer Tausender Zehner Hunderter Tausender"},
             {"no taking the carry's room", "cmd_ok=8999 cmd_Einer_plus 1:cmd_Tausender_plus", "9 0 0 0 0 0 0 0", ripple},
@@ -330,16 +324,14 @@ private slots:
     void randomClicks() {
         QFETCH(int, clicks);
         QFETCH(bool, closing);
-        const qulonglong seed =
-            qEnvironmentVariable("NURVELO_MODEL_SEED", "20240611").toULongLong();
+        const auto seed = qEnvironmentVariable("NURVELO_MODEL_SEED", "20240611").toULongLong();
         const int runs = qEnvironmentVariableIntValue("NURVELO_MODEL_RUNS");
+        // Numbers mostly near where carries, borrows and guards change; some outside 16 bits.
+        const int near[] = {0,  9,     99,    999,   1000, 4711, 8999, 9099,  9899,  9989,   9999,
+                            -1, 10000, 20000, 32767, -5,   -999, 1009, 12000, -9999, -32768, 40000};
         for (int run = 0; run < (runs ? runs : 3000); ++run) {
             std::mt19937_64 random(seed * 1000003 + run * 2 + closing);
             const auto number = [&] {
-                // Mostly near where carries, borrows and guards change; some outside 16 bits.
-                static const int near[] = {0,    9,    99,    999,   1000,   4711,  8999,  9099,
-                                           9899, 9989, 9999,  10000, 20000,  32767, -1,    -5,
-                                           -999, 1009, 12000, -9999, -32768, 40000, -40000};
                 const int base =
                     random() % 2 ? int(random() % 10000) : near[random() % std::size(near)];
                 return QString::number(base + int(random() % 3) - 1);
@@ -355,13 +347,15 @@ private slots:
                 top << any();
             const int closeAt = closing ? 1 + int(random() % (2 * clicks)) : INT_MAX;
             const int nestPercent = 10 + int(random() % 50), maxDepth = 1 + int(random() % 4);
-            const auto nested = [&](int, int depth) {
-                QList<Click> during;
-                while (depth < maxDepth && int(random() % 100) < nestPercent)
-                    during << any();
-                return during;
-            };
-            const QString failure = compare(top, nested, closeAt);
+            const QString failure = compare(
+                top,
+                [&](int, int depth) {
+                    QList<Click> during;
+                    while (depth < maxDepth && int(random() % 100) < nestPercent)
+                        during << any();
+                    return during;
+                },
+                closeAt);
             QVERIFY2(failure.isEmpty(),
                      qPrintable(QString("seed %1, run %2: ").arg(seed).arg(run) + failure));
         }
