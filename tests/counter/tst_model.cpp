@@ -42,6 +42,11 @@ struct Click {
 
 // What both sides have in common: the trace they leave, and the clicks during each pause.
 struct Side {
+    virtual ~Side() = default;
+    virtual void click(const Click &click) = 0;
+    virtual QString cell(int row, int place) const = 0;
+    virtual int aktZahl() const = 0;
+
     void lit(int row, int place, const QString &caption) {
         trace << QStringLiteral("lit %1%2 %3")
                      .arg(placeName(Place(place)), row ? "_add" : "", caption);
@@ -54,16 +59,17 @@ struct Side {
         trace << "done " + text(counter) + ' ' + text(hilfszahl);
     }
     // Both rows from the thousands to the units, red cells starred.
-    QString rows(const std::function<QString(int, int)> &caption) const {
+    QString rows() const {
         QStringList cells;
         for (int row : {0, 1})
             for (int place = 3; place >= 0; --place)
-                cells << caption(row, place) + (red[row][place] ? "*" : "");
+                cells << cell(row, place) + (red[row][place] ? "*" : "");
         return cells.join(u' ');
     }
     // True while the window stays open.
-    bool pause(const QString &rows, int aktZahl, const std::function<void(const Click &)> &click) {
-        trace << QStringLiteral("pause %1: %2, AktZahl %3").arg(++pauses).arg(rows).arg(aktZahl);
+    bool pause() {
+        trace
+            << QStringLiteral("pause %1: %2, AktZahl %3").arg(++pauses).arg(rows()).arg(aktZahl());
         const int number = pauses;
         for (const Click &c : during(number, depth++))
             click(c);
@@ -80,7 +86,7 @@ struct Side {
 
 // The real mechanism, on strings instead of labels, with pauses that take no time.
 struct Board final : Side, DigitCells, Pause, EntryBoxes, ClickReport {
-    void click(const Click &c) {
+    void click(const Click &c) override {
         if (c.button->kind == Entry)
             entries[c.button->place] = c.text;
         (commands.*c.button->handler)();
@@ -94,12 +100,9 @@ struct Board final : Side, DigitCells, Pause, EntryBoxes, ClickReport {
     void lit(Cell c, const QString &text) override { Side::lit(int(c.row), int(c.place), text); }
     void finished(std::optional<int> c, std::optional<int> h) override { Side::finished(c, h); }
     void refused(Refusal why, Place p, int c) override { Side::refused(why, int(p), c); }
-    bool wait() override {
-        return pause(shown(), counter.AktZahl(), [this](const Click &c) { click(c); });
-    }
-    QString shown() const {
-        return rows([this](int r, int p) { return captions[r][p]; });
-    }
+    bool wait() override { return pause(); }
+    QString cell(int row, int place) const override { return captions[row][place]; }
+    int aktZahl() const override { return counter.AktZahl(); }
 
     QString captions[2][4] = {{"0", "0", "0", "0"}, {"0", "0", "0", "0"}};
     QString entries[2];
@@ -111,55 +114,55 @@ int floorDiv(int a, int b) {
     return a / b - (a % b != 0 && (a < 0) != (b < 0));
 }
 
-struct Model : Side {
+struct Model final : Side {
     struct Open {
         int row;
         int owed; // what the click still means to add to the counter
         bool dropped = false;
     };
 
-    void click(const Click &click) {
+    void click(const Click &click) override {
         const Button &b = *click.button;
-        const int unit = kUnits[b.place];
         const bool outer = open.empty();
         if (closed) {
-        } else if (b.kind == Step && take(b.direction * unit, b.place)) {
-            Open work{0, b.direction * unit};
-            open.push_back(&work);
-            ripple(b.place, b.direction, work);
-            open.pop_back();
-            finish(true, false);
-        } else if (b.kind == ToHilfszahl && take(-unit, b.place, unit)) {
-            Open into{1, 0}, from{0, -unit};
-            open.insert(open.end(), {&into, &from});
-            ripple(b.place, -1, from);
-            open.pop_back();
-            if (!closed && !into.dropped) {
-                // A cell of 9 or more drops by 9 and carries; the thousands carry nowhere.
-                int p = b.place;
-                for (; p < 3 && digit(1, p) >= 9; ++p)
-                    values[1] -= 9 * kUnits[p];
-                values[1] += (digit(1, p) >= 9 ? -9 : 1) * kUnits[p];
-                light(1, b.place);
-            }
-            open.pop_back();
-            finish(true, true);
-        } else if (b.kind == ToCounter && digit(1, b.place) <= 0) {
-            refused(Refusal::NothingToMove, b.place, values[0]);
-        } else if (b.kind == ToCounter && take(unit, b.place, -unit)) {
-            Open work{0, unit};
-            open.push_back(&work);
-            values[1] -= unit;
-            if (light(1, b.place) && !work.dropped)
-                ripple(b.place, 1, work);
-            open.pop_back();
-            finish(true, true);
         } else if (b.kind >= Entry) {
             enter(b.place, b.kind == Clear ? 0 : click.text.toInt());
+        } else if (b.kind == ToCounter && digit(1, b.place) <= 0) {
+            refused(Refusal::NothingToMove, b.place, values[0]);
+        } else {
+            move(b.kind, b.place, b.kind == Step ? b.direction : b.kind == ToCounter ? 1 : -1);
         }
         if (outer && !closed && (values[0] != ledger[0] || (values[1] - ledger[1]) % 10000))
             broken =
                 QString::asprintf("%d %d, not %d %d", values[0], values[1], ledger[0], ledger[1]);
+    }
+
+    // A unit of the place onto the counter or off it; a transfer takes it from the Hilfszahl
+    // first, or gives it to the Hilfszahl afterwards.
+    void move(Kind kind, int place, int direction) {
+        const int delta = direction * kUnits[place];
+        if (!take(delta, place, kind == Step ? 0 : -delta))
+            return;
+        Open into{1, 0}, work{0, delta};
+        open.insert(open.end(), {&into, &work});
+        bool going = true;
+        if (kind == ToCounter) {
+            values[1] -= kUnits[place];
+            going = light(1, place) && !work.dropped;
+        }
+        if (going)
+            ripple(place, direction, work);
+        open.pop_back();
+        if (kind == ToHilfszahl && !closed && !into.dropped) {
+            // A cell of 9 or more drops by 9 and carries; the thousands carry nowhere.
+            int p = place;
+            for (; p < 3 && digit(1, p) >= 9; ++p)
+                values[1] -= 9 * kUnits[p];
+            values[1] += (digit(1, p) >= 9 ? -9 : 1) * kUnits[p];
+            light(1, place);
+        }
+        open.pop_back();
+        finish(true, kind != Step);
     }
 
     // Refused when the counter would leave 0 to 9999 now or while the clicks interrupted by
@@ -194,7 +197,7 @@ struct Model : Side {
     bool light(int row, int place) {
         red[row][place] = true;
         lit(row, place, QString::number(digit(row, place)));
-        const bool going = pause(shown(), values[0], [this](const Click &c) { click(c); });
+        const bool going = pause();
         red[row][place] = red[row][place] && !going;
         return going;
     }
@@ -223,9 +226,8 @@ struct Model : Side {
         const int above = floorDiv(values[row], kUnits[place]);
         return place == 3 ? above : above - 10 * floorDiv(above, 10);
     }
-    QString shown() const {
-        return rows([this](int r, int p) { return QString::number(digit(r, p)); });
-    }
+    QString cell(int row, int place) const override { return QString::number(digit(row, place)); }
+    int aktZahl() const override { return values[0]; }
 
     int values[2] = {};
     int ledger[2] = {}; // where the clicks taken leave both rows
@@ -246,8 +248,8 @@ QString compare(const QList<Click> &clicks, const std::function<QList<Click>(int
     board.closeAt = model.closeAt = closeAt;
     for (const Click &click : clicks)
         board.click(click), model.click(click);
-    board.trace << "after: " + board.shown();
-    model.trace << "after: " + model.shown();
+    board.trace << "after: " + board.rows();
+    model.trace << "after: " + model.rows();
     if (trace)
         *trace = board.trace;
     for (qsizetype i = 0; i < std::max(board.trace.size(), model.trace.size()); ++i)

