@@ -23,7 +23,7 @@ if [ "${1:-}" = test ]; then
     # A virtual X screen and a screen reader for what is seen and heard; the tools of Linux
     # desktops, Debian and Windows for what is packaged.
     install_missing xvfb xauth imagemagick openbox xdotool orca dbus at-spi2-core clang \
-        binutils-mingw-w64-x86-64 cpp desktop-file-utils appstream appstream-compose dpkg-dev
+        binutils-mingw-w64-x86-64 cpp desktop-file-utils appstream dpkg-dev
     # libFuzzer comes with the runtime of the clang that is installed, whichever version it is.
     install_missing "libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev"
 fi

@@ -1,7 +1,6 @@
 #!/bin/bash
-# What the Orca screen reader says while a blind child works Nurvelo from the keyboard. Orca runs
-# as on a desktop, with its own D-Bus session, accessibility bus and window manager, on a virtual
-# screen; xdotool presses the keys, and Orca's log holds every utterance.
+# What Orca says while a blind child works Nurvelo from the keyboard: Orca runs as on a desktop,
+# on a virtual screen; xdotool presses the keys, Orca's log holds every utterance.
 #   screenreader.sh NURVELO SCRATCH_DIRECTORY     (exits 77, skipped, when a tool is missing)
 # shellcheck disable=SC2317 # the functions are called through waitfor
 set -u
