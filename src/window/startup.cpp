@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QMessageBox>
 #include <QTranslator>
 
 #include <cstdio>
@@ -27,10 +28,17 @@ void setUpApplication(QApplication &app) {
 int runNurvelo(QApplication &app) {
     setUpApplication(app);
     const StartOptions options = parseCommandLine(app.arguments());
+    const bool wrong = options.action == StartOptions::Error;
     if (options.action != StartOptions::Run) {
-        std::fputs(qPrintable(options.text + u'\n'),
-                   options.action == StartOptions::Error ? stderr : stdout);
-        return options.action == StartOptions::Error ? 2 : 0;
+#ifdef Q_OS_WIN
+        // A windowed program has no console to print to.
+        QMessageBox box(wrong ? QMessageBox::Warning : QMessageBox::Information,
+                        app.applicationName(), options.text);
+        box.exec();
+#else
+        std::fputs(qPrintable(options.text + u'\n'), wrong ? stderr : stdout);
+#endif
+        return wrong ? 2 : 0;
     }
     Form1 window;
     window.startAt(options.zoom ? options.zoom : zoom::stored().value_or(zoom::kSmallest));
