@@ -4,6 +4,7 @@
 #include "counter/digitcells.h"
 #include "numberentry.h"
 
+#include <QHash>
 #include <QString>
 
 Commands::Commands(Counter &counter, const EntryBoxes &boxes)
@@ -70,6 +71,32 @@ void Commands::cmd_AktZahl_loeschen_Click() {
 }
 void Commands::cmd_Hilfszahl_loeschen_Click() {
     m_counter.clearRow(Row::Hilfszahl);
+}
+
+Commands::Handler Commands::handler(const QString &name) {
+    static const QHash<QString, Handler> handlers{
+        {QStringLiteral("cmd_AktZahl_loeschen"), &Commands::cmd_AktZahl_loeschen_Click},
+        {QStringLiteral("cmd_Einer_add_minus"), &Commands::cmd_Einer_add_minus_Click},
+        {QStringLiteral("cmd_Einer_add_plus"), &Commands::cmd_Einer_add_plus_Click},
+        {QStringLiteral("cmd_Einer_minus"), &Commands::cmd_Einer_minus_Click},
+        {QStringLiteral("cmd_Einer_plus"), &Commands::cmd_Einer_plus_Click},
+        {QStringLiteral("cmd_Hilfszahl_loeschen"), &Commands::cmd_Hilfszahl_loeschen_Click},
+        {QStringLiteral("cmd_Hunderter_add_minus"), &Commands::cmd_Hunderter_add_minus_Click},
+        {QStringLiteral("cmd_Hunderter_add_plus"), &Commands::cmd_Hunderter_add_plus_Click},
+        {QStringLiteral("cmd_Hunderter_minus"), &Commands::cmd_Hunderter_minus_Click},
+        {QStringLiteral("cmd_Hunderter_plus"), &Commands::cmd_Hunderter_plus_Click},
+        {QStringLiteral("cmd_ok"), &Commands::cmd_ok_Click},
+        {QStringLiteral("cmd_ok_add"), &Commands::cmd_ok_add_Click},
+        {QStringLiteral("cmd_Tausender_add_minus"), &Commands::cmd_Tausender_add_minus_Click},
+        {QStringLiteral("cmd_Tausender_add_plus"), &Commands::cmd_Tausender_add_plus_Click},
+        {QStringLiteral("cmd_Tausender_minus"), &Commands::cmd_Tausender_minus_Click},
+        {QStringLiteral("cmd_Tausender_plus"), &Commands::cmd_Tausender_plus_Click},
+        {QStringLiteral("cmd_Zehner_add_minus"), &Commands::cmd_Zehner_add_minus_Click},
+        {QStringLiteral("cmd_Zehner_add_plus"), &Commands::cmd_Zehner_add_plus_Click},
+        {QStringLiteral("cmd_Zehner_minus"), &Commands::cmd_Zehner_minus_Click},
+        {QStringLiteral("cmd_Zehner_plus"), &Commands::cmd_Zehner_plus_Click},
+    };
+    return handlers.value(name);
 }
 
 void Commands::enter(Row row) {

@@ -40,6 +40,11 @@ public:
     void cmd_Zehner_minus_Click();
     void cmd_Zehner_plus_Click();
 
+    // Every push button's handler by the button's name, so that the window wires each button to
+    // its own handler by name; null for a name that is no button's.
+    using Handler = void (Commands::*)();
+    static Handler handler(const QString &name);
+
 private:
     void enter(Row row);
 

@@ -138,7 +138,11 @@ void Counter::transferToHilfszahl(Place place) {
             ripple(place, -1, fromCounter);
         }
         if (!m_ending && !intoHilfszahl.dropped) {
-            stepHilfszahl(place);
+            // Through the place's own procedure, as the button always did.
+            constexpr void (Counter::*kSteps[])() = {
+                &Counter::Einer_add_addieren, &Counter::Zehner_add_addieren,
+                &Counter::Hunderter_add_addieren, &Counter::Tausender_add_addieren};
+            (this->*kSteps[static_cast<int>(place)])();
             Stelle_markieren({Row::Hilfszahl, place});
         }
     }

@@ -40,29 +40,6 @@ int columnLeft(Place place) {
     return 960 + 1440 * (3 - static_cast<int>(place));
 }
 
-using Handler = void (Commands::*)();
-struct PlaceHandlers {
-    Handler plus, minus, addPlus, addMinus;
-};
-
-PlaceHandlers handlersOf(Place place) {
-    switch (place) {
-    case Place::Einer:
-        return {&Commands::cmd_Einer_plus_Click, &Commands::cmd_Einer_minus_Click,
-                &Commands::cmd_Einer_add_plus_Click, &Commands::cmd_Einer_add_minus_Click};
-    case Place::Zehner:
-        return {&Commands::cmd_Zehner_plus_Click, &Commands::cmd_Zehner_minus_Click,
-                &Commands::cmd_Zehner_add_plus_Click, &Commands::cmd_Zehner_add_minus_Click};
-    case Place::Hunderter:
-        return {&Commands::cmd_Hunderter_plus_Click, &Commands::cmd_Hunderter_minus_Click,
-                &Commands::cmd_Hunderter_add_plus_Click, &Commands::cmd_Hunderter_add_minus_Click};
-    case Place::Tausender:
-        break;
-    }
-    return {&Commands::cmd_Tausender_plus_Click, &Commands::cmd_Tausender_minus_Click,
-            &Commands::cmd_Tausender_add_plus_Click, &Commands::cmd_Tausender_add_minus_Click};
-}
-
 // What a screen reader says for a control.
 QWidget *describe(QWidget *control, const QString &name, const QString &description) {
     control->setAccessibleName(name);
@@ -144,11 +121,11 @@ void Form1::createControls() {
     };
     // Every push button: never pressed by Enter, wired to its handler, named for a screen reader.
     const auto button = [&](QPushButton *push, const QString &name, QRect twips, qreal points,
-                            bool bold, Handler handler, const QString &spoken,
-                            const QString &description) {
+                            bool bold, const QString &spoken, const QString &description) {
         place(push, name, twips, points, bold);
         push->setAutoDefault(false);
-        connect(push, &QPushButton::clicked, this, [this, handler] { (m_commands.*handler)(); });
+        connect(push, &QPushButton::clicked, this,
+                [this, handler = Commands::handler(name)] { (m_commands.*handler)(); });
         return describe(push, spoken, description);
     };
     const auto entry = [&](Row row, const QString &name, int top, const QString &spoken,
@@ -201,14 +178,13 @@ void Form1::createControls() {
                       QStringLiteral("Eine Zahl mit bis zu vier Zeichen. OK setzt den Zähler auf "
                                      "diese Zahl."));
     tabOrder << button(new QPushButton(QStringLiteral("OK")), QStringLiteral("cmd_ok"),
-                       QRect(8520, 1200, 612, 492), 7.8, false, &Commands::cmd_ok_Click,
-                       QStringLiteral("OK für den Zähler"),
+                       QRect(8520, 1200, 612, 492), 7.8, false, QStringLiteral("OK für den Zähler"),
                        QStringLiteral("Setzt den Zähler auf die eingegebene Zahl."));
     for (Place p : kColumns) {
         const QString name = QString::fromLatin1(placeName(p));
         tabOrder << button(new QPushButton(QStringLiteral("+")),
                            QStringLiteral("cmd_%1_plus").arg(name),
-                           QRect(columnLeft(p), 1920, 372, 372), 19.2, false, handlersOf(p).plus,
+                           QRect(columnLeft(p), 1920, 372, 372), 19.2, false,
                            QStringLiteral("%1 plus eins").arg(name),
                            QStringLiteral("Zählt einen %1 zum Zähler dazu.").arg(name));
     }
@@ -217,7 +193,7 @@ void Form1::createControls() {
         tabOrder << button(new QPushButton(QStringLiteral("-")),
                            QStringLiteral("cmd_%1_minus").arg(name),
                            QRect(columnLeft(p) + 480, 1920, 372, 372), 31.2, true,
-                           handlersOf(p).minus, QStringLiteral("%1 minus eins").arg(name),
+                           QStringLiteral("%1 minus eins").arg(name),
                            QStringLiteral("Nimmt einen %1 vom Zähler weg.").arg(name));
     }
     tabOrder << entry(Row::Hilfszahl, QStringLiteral("txt_Eingabe_add"), 3960,
@@ -225,7 +201,7 @@ void Form1::createControls() {
                       QStringLiteral("Eine Zahl mit bis zu vier Zeichen. OK setzt die Hilfszahl "
                                      "auf diese Zahl."));
     tabOrder << button(new QPushButton(QStringLiteral("OK")), QStringLiteral("cmd_ok_add"),
-                       QRect(8520, 3960, 612, 492), 7.8, false, &Commands::cmd_ok_add_Click,
+                       QRect(8520, 3960, 612, 492), 7.8, false,
                        QStringLiteral("OK für die Hilfszahl"),
                        QStringLiteral("Setzt die Hilfszahl auf die eingegebene Zahl."));
 
@@ -235,8 +211,7 @@ void Form1::createControls() {
         tabOrder << button(
             new ArrowButton(ArrowButton::Direction::Up, kArrowUpFace),
             QStringLiteral("cmd_%1_add_plus").arg(name), QRect(columnLeft(p) - 120, 2760, 492, 612),
-            7.8, true, handlersOf(p).addPlus,
-            QStringLiteral("Eine Einheit %1 von der Hilfszahl in den Zähler").arg(name),
+            7.8, true, QStringLiteral("Eine Einheit %1 von der Hilfszahl in den Zähler").arg(name),
             QStringLiteral("Grüner Pfeil nach oben: nimmt der Hilfszahl einen %1 "
                            "weg und zählt ihn zum Zähler dazu.")
                 .arg(name));
@@ -246,7 +221,6 @@ void Form1::createControls() {
         tabOrder << button(new ArrowButton(ArrowButton::Direction::Down, kArrowDownFace),
                            QStringLiteral("cmd_%1_add_minus").arg(name),
                            QRect(columnLeft(p) + 480, 2760, 492, 612), 7.8, true,
-                           handlersOf(p).addMinus,
                            QStringLiteral("Eine Einheit %1 vom Zähler in die Hilfszahl").arg(name),
                            QStringLiteral("Roter Pfeil nach unten: nimmt dem Zähler einen %1 weg "
                                           "und zählt ihn zur Hilfszahl dazu.")
@@ -255,12 +229,12 @@ void Form1::createControls() {
 
     tabOrder << button(new QPushButton(QStringLiteral("Löschen")),
                        QStringLiteral("cmd_AktZahl_loeschen"), QRect(8520, 1800, 852, 492), 7.8,
-                       false, &Commands::cmd_AktZahl_loeschen_Click,
-                       QStringLiteral("Zähler löschen"), QStringLiteral("Setzt den Zähler auf 0."));
-    tabOrder << button(
-        new QPushButton(QStringLiteral("Löschen")), QStringLiteral("cmd_Hilfszahl_loeschen"),
-        QRect(8520, 4680, 852, 492), 7.8, false, &Commands::cmd_Hilfszahl_loeschen_Click,
-        QStringLiteral("Hilfszahl löschen"), QStringLiteral("Setzt die Hilfszahl auf 0."));
+                       false, QStringLiteral("Zähler löschen"),
+                       QStringLiteral("Setzt den Zähler auf 0."));
+    tabOrder << button(new QPushButton(QStringLiteral("Löschen")),
+                       QStringLiteral("cmd_Hilfszahl_loeschen"), QRect(8520, 4680, 852, 492), 7.8,
+                       false, QStringLiteral("Hilfszahl löschen"),
+                       QStringLiteral("Setzt die Hilfszahl auf 0."));
 
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
@@ -332,7 +306,8 @@ bool Form1::setZoom(int percent) {
         layOut(percent / 100.0, {});
         setFixedSize(twipsRect(kClient, percent / 100.0).size());
     }
-    m_zoomActions[0]->setEnabled(zoom::next(m_zoom, +1).has_value());
+    const std::optional<int> larger = zoom::next(m_zoom, +1);
+    m_zoomActions[0]->setEnabled(larger && fits(*larger));
     m_zoomActions[1]->setEnabled(m_zoom > zoom::kSmallest);
     return true;
 }

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -45,10 +46,6 @@ class TestForm1 : public QObject {
         for (const char *name : {"lbl_Tausender", "lbl_Hunderter", "lbl_Zehner", "lbl_Einer"})
             texts << qobject_cast<QLabel *>(control(name))->text();
         return texts.join(u' ');
-    }
-    void enter999() {
-        QTest::keyClicks(control("txt_Eingabe"), QStringLiteral("999"));
-        click("cmd_ok");
     }
 
 private slots:
@@ -99,11 +96,13 @@ private slots:
         QWidget *hit = m_form->childAt(middle);
         QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(m_form.get(), middle));
         QCOMPARE(counterRow(), QStringLiteral("1 0 0 0"));
+        QCOMPARE(m_form->counter().AktZahl(), 1000);
     }
 
     // The entry box holds four characters, typed or pasted, and Enter and Esc press nothing;
-    // the zoom keys work in it all the same. A broken stored zoom is ignored.
-    void entryBoxAndZoomKeys() {
+    // the zoom keys work in it all the same, and the menu offers what they do. A zoom that does
+    // not fit on the screen is not taken; a broken stored zoom is ignored.
+    void entryBoxZoomKeysAndMenu() {
         QSettings().setValue(QStringLiteral("zoom"), QStringLiteral("Lupe"));
         QCOMPARE(zoom::stored(), std::nullopt);
         auto *box = qobject_cast<QLineEdit *>(control("txt_Eingabe"));
@@ -121,26 +120,37 @@ private slots:
         QCOMPARE(key(Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier), 175);
         QCOMPARE(key(Qt::Key_Minus), 150);
         QCOMPARE(key(Qt::Key_0), 100);
-        for (int i = 0; i < 8; ++i)
-            key(Qt::Key_Plus); // 300 % would be wider than the screen
-        QCOMPARE(m_form->size(), QSize(1712, 922));
+        QVERIFY(!m_form->setZoom(99));
+        m_form->startAt(400); // 300 % and more would be wider than the screen
+        QCOMPARE(key(Qt::Key_Plus), 250);
+        QVERIFY(!m_form->actions().first()->isEnabled());
         key(Qt::Key_F11, {});
         QTRY_COMPARE(m_form->size(), QSize(1920, 1080));
         key(Qt::Key_Escape, {});
         QTRY_COMPARE(m_form->size(), QSize(1712, 922));
         key(Qt::Key_Escape, {});
-        QVERIFY(m_form->isVisible() && !m_form->fullScreen());
-        QCOMPARE(box->text(), QStringLiteral("-300"));
-        QCOMPARE(QApplication::focusWidget(), box);
+        QCOMPARE(key(Qt::Key_Minus), 200);
+        QVERIFY(m_form->isVisible() && box->text() == "-300" && QApplication::focusWidget() == box);
+        QStringList menu;
+        QTimer::singleShot(0, this, [&] {
+            for (QAction *action : QApplication::activePopupWidget()->actions())
+                menu << action->text() + (action->isEnabled() ? "" : " (aus)");
+            QApplication::activePopupWidget()->close();
+        });
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                     m_form->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(m_form.get(), &rightClick);
+        QCOMPARE(menu.join(u','), "Vergrößern,Verkleinern,Originalgröße,,Vollbild");
         QCOMPARE(counterRow(), QStringLiteral("0 0 0 0"));
         m_form->close();
-        QCOMPARE(zoom::stored(), 250);
+        QCOMPARE(zoom::stored(), 200);
     }
 
     // A ripple in real time, with a click and a zoom step during its first pause: each cell red
     // for at least 0.4 s, then green, and the pauses waiting rather than spinning.
-    void highlightsInRealTime() {
-        enter999();
+    void ripplesInRealTime() {
+        QTest::keyClicks(control("txt_Eingabe"), QStringLiteral("999"));
+        click("cmd_ok");
         QTimer::singleShot(100, this, [this] { click("cmd_Tausender_plus"); });
         QTimer::singleShot(200, this, [this] { m_form->setZoom(150); });
         ColourWatch watch;
@@ -154,16 +164,12 @@ private slots:
         QVERIFY2(watch.shortest >= 400, qPrintable(QString::number(watch.shortest)));
         QCOMPARE(watch.lit.join(u' '), "Einer Tausender Zehner Hunderter Tausender");
         QCOMPARE(counterRow(), QStringLiteral("2 0 0 0"));
-    }
-
-    void closingDuringARippleEndsIt() {
-        enter999();
+        // Closing during a ripple ends it there and then.
         QTimer::singleShot(150, m_form.get(), &QWidget::close);
-        QElapsedTimer clock;
-        clock.start();
-        click("cmd_Einer_plus");
-        QVERIFY(clock.elapsed() < 300 && !m_form->isVisible());
-        QCOMPARE(counterRow(), QStringLiteral("0 9 9 0"));
+        watch.clock.restart();
+        click("cmd_Einer_minus");
+        QVERIFY(watch.clock.elapsed() < 300 && !m_form->isVisible());
+        QCOMPARE(counterRow(), QStringLiteral("2 0 0 9"));
     }
 
     void commandLine_data() {
