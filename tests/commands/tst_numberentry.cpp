@@ -3,11 +3,9 @@
 #include <regex>
 #include <string>
 
-// The entry reader against a deliberately slow and plain second reading: the grammar as regular
-// expressions, the number as an exact fraction in 128-bit integers, which is why it judges short
-// texts only. The test checks the reference against readings worked out by hand, then the reader
-// against it on every short text; built with NURVELO_FUZZING, this file is the libFuzzer target
-// that compares the two on any text.
+// The entry reader against a slow and plain second reading: the grammar as regular expressions,
+// the number as an exact fraction. The reference is checked against readings worked out by hand,
+// the reader against it on every short text, and, as the NURVELO_FUZZING build, on any text.
 
 namespace {
 
