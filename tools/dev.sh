@@ -22,7 +22,7 @@ install_missing cmake ninja-build g++ qt6-base-dev fonts-liberation2 qt6-transla
 if [ "${1:-}" = test ]; then
     # A virtual X screen and a screen reader for what is seen and heard; the tools of Linux
     # desktops, Debian and Windows for what is packaged.
-    install_missing xvfb xauth imagemagick openbox xdotool orca dbus at-spi2-core clang \
+    install_missing xvfb xauth imagemagick openbox xdotool orca dbus at-spi2-core procps clang \
         binutils-mingw-w64-x86-64 cpp desktop-file-utils appstream dpkg-dev
     # libFuzzer comes with the runtime of the clang that is installed, whichever version it is.
     install_missing "libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev"
