@@ -139,10 +139,20 @@ void Counter::transferToHilfszahl(Place place) {
         }
         if (!m_ending && !intoHilfszahl.dropped) {
             // Through the place's own procedure, as the button always did.
-            constexpr void (Counter::*kSteps[])() = {
-                &Counter::Einer_add_addieren, &Counter::Zehner_add_addieren,
-                &Counter::Hunderter_add_addieren, &Counter::Tausender_add_addieren};
-            (this->*kSteps[static_cast<int>(place)])();
+            switch (place) {
+            case Place::Einer:
+                Einer_add_addieren();
+                break;
+            case Place::Zehner:
+                Zehner_add_addieren();
+                break;
+            case Place::Hunderter:
+                Hunderter_add_addieren();
+                break;
+            case Place::Tausender:
+                Tausender_add_addieren();
+                break;
+            }
             Stelle_markieren({Row::Hilfszahl, place});
         }
     }
