@@ -4,6 +4,7 @@
 #include "window/startup.h"
 #include "window/zoom.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -62,8 +63,8 @@ private slots:
         QTest::newRow("175 %") << 175 << 1.75;
         QTest::newRow("full screen") << 0 << 1920 / 684.8; // as large as fits
     }
-    // Each control where the 100 % layout times the zoom puts it; a click at the scaled middle
-    // of a place button still steps the counter.
+    // Each control, and what the screen reader is told of it, where the 100 % layout times the
+    // zoom puts it; a click at the scaled middle of a place button still steps the counter.
     void zoomScalesEverything() {
         QFETCH(int, percent);
         QFETCH(double, zoom);
@@ -87,6 +88,8 @@ private slots:
                                qAbs(error.height())}) <= zoom / 2 + 1,
                      qPrintable(c->objectName()));
             QCOMPARE(c->font().pointSizeF(), before[c].second * zoom);
+            QCOMPARE(QAccessible::queryAccessibleInterface(c)->rect(),
+                     QRect(c->mapToGlobal(QPoint()), c->size())); // what a magnifier is told
         }
         const QPoint middle = control("cmd_Tausender_plus")->geometry().center();
         QWidget *hit = m_form->childAt(middle);
