@@ -1,5 +1,6 @@
 #include "numberentry.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -148,12 +149,13 @@ std::optional<int> readDecimalNumber(Reader &in) {
 
     const int wholeDigits = static_cast<int>(scale);
     int whole = 0;
+    // Digits past those read are 0, and the array holds the first fraction digit too.
     for (int i = 0; i < wholeDigits; ++i)
-        whole = whole * 10 + (i < kept ? digits[i] : 0);
-    const int firstFraction = wholeDigits < kept ? digits[wholeDigits] : 0;
-    bool restNonZero = nonZeroBeyondKept;
-    for (int i = wholeDigits + 1; i < kept; ++i)
-        restNonZero = restNonZero || digits[i] != 0;
+        whole = whole * 10 + digits[i];
+    const int firstFraction = digits[wholeDigits];
+    const bool restNonZero =
+        nonZeroBeyondKept || std::any_of(digits.begin() + wholeDigits + 1, digits.end(),
+                                         [](int digit) { return digit != 0; });
 
     const bool roundUp =
         firstFraction > 5 || (firstFraction == 5 && (restNonZero || whole % 2 == 1));

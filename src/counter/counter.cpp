@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cmath>
 
 // Registers an operation for as long as it may still be interrupted.
 class Counter::OpenWork : public Work {
@@ -98,10 +99,11 @@ void Counter::ripple(Place place, int direction, Work &work) {
     for (int index = static_cast<int>(place);; ++index) {
         const Cell cell{Row::Counter, static_cast<Place>(index)};
         const int value = readCell(cell);
+        int next = value + direction;
         // The thousands cell never wraps: the guards keep it in range instead.
-        const bool wraps =
-            cell.place != Place::Tausender && (direction > 0 ? value >= 9 : value < 1);
-        const int next = wraps ? value + direction - 10 * direction : value + direction;
+        const bool wraps = cell.place != Place::Tausender && (next == 10 || next == -1);
+        if (wraps)
+            next -= 10 * direction;
         const int change = (next - value) * placeValue(cell.place);
         writeCell(cell, next);
         m_AktZahl += change;
@@ -191,7 +193,7 @@ void Counter::setRow(Row row, int value) {
     if (row == Row::Counter)
         m_AktZahl = value;
     // Floor division: the sign goes to the thousands, the lower places stay 0 to 9.
-    const int thousands = value >= 0 ? value / 1000 : -((-value + 999) / 1000);
+    const int thousands = static_cast<int>(std::floor(value / 1000.0));
     int rest = value - 1000 * thousands;
     writeCell({row, Place::Tausender}, thousands);
     writeCell({row, Place::Hunderter}, rest / 100);

@@ -7,21 +7,15 @@
 HighlightPause::HighlightPause(std::chrono::nanoseconds length) : m_length(length) {}
 
 bool HighlightPause::wait() {
-    if (m_stopped)
-        return false;
     const QDeadlineTimer deadline(m_length, Qt::PreciseTimer);
     QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     m_running.append(&loop);
     // A timer may fire a little early, and a nested pause keeps this loop from returning
     // until it is over; the deadline decides, never the timer alone.
     while (!m_stopped && !deadline.hasExpired()) {
         const auto remaining = std::chrono::ceil<std::chrono::milliseconds>(
             std::chrono::nanoseconds(deadline.remainingTimeNSecs()));
-        timer.start(std::max(remaining, std::chrono::milliseconds(1)));
+        QTimer::singleShot(remaining, Qt::PreciseTimer, &loop, &QEventLoop::quit);
         loop.exec();
     }
     m_running.removeOne(&loop);
