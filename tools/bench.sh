@@ -12,7 +12,7 @@ command -v xvfb-run >/dev/null || {
     exit 1
 }
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target nurvelo_bench
+cmake --build "$build" --target nurvelo_bench >&2
 
 runtime=$(mktemp -d)
 trap 'rm -rf "$runtime"' EXIT
