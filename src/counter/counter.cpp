@@ -140,21 +140,7 @@ void Counter::transferToHilfszahl(Place place) {
             ripple(place, -1, fromCounter);
         }
         if (!m_ending && !intoHilfszahl.dropped) {
-            // Through the place's own procedure, as the button always did.
-            switch (place) {
-            case Place::Einer:
-                Einer_add_addieren();
-                break;
-            case Place::Zehner:
-                Zehner_add_addieren();
-                break;
-            case Place::Hunderter:
-                Hunderter_add_addieren();
-                break;
-            case Place::Tausender:
-                Tausender_add_addieren();
-                break;
-            }
+            stepHilfszahl(place);
             Stelle_markieren({Row::Hilfszahl, place});
         }
     }
