@@ -276,7 +276,8 @@ void Form1::createZoomActions() {
 void Form1::stepZoom(int direction) {
     const std::optional<int> step =
         direction ? zoom::next(m_zoom, direction) : std::optional(zoom::kSmallest);
-    m_zoomChosen = (step && setZoom(*step)) || m_zoomChosen;
+    if (step && setZoom(*step))
+        m_zoomChosen = true;
 }
 
 void Form1::startAt(int percent) {
