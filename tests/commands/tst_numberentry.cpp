@@ -12,13 +12,17 @@ namespace {
 __extension__ typedef __int128 Int;
 enum : int { kOutOfRange = 1 << 20, kCannotJudge };
 
+std::string squeezed(std::string_view text) {
+    std::string s(text);
+    std::erase_if(s, [](char c) { return c == ' ' || c == '\t' || c == '\n'; });
+    return s;
+}
+
+// Judged without blanks, which count for nothing: more texts are then short enough to judge.
 int reference(std::string_view text) {
-    if (text.size() > 24) // beyond, numerators, denominators and exponents may not fit in Int
+    const std::string s = squeezed(text);
+    if (s.size() > 24) // beyond, numerators, denominators and exponents may not fit in Int
         return kCannotJudge;
-    std::string s;
-    for (char c : text)
-        if (c != ' ' && c != '\t' && c != '\n')
-            s += c;
     static const std::regex radix("^&(?:[Hh]([0-9A-Fa-f]*)|[Oo]([0-7]*))?");
     static const std::regex decimal("^([+-]?)([0-9]*)\\.?([0-9]*)(?:[EeDd]([+-]?)([0-9]*))?");
     std::smatch m;
@@ -51,15 +55,10 @@ int reference(std::string_view text) {
     return q < -32768 || q > 32767 ? kOutOfRange : int(q);
 }
 
-// Blanks count for nothing, so the text is judged without them: the shorter text is more often
-// short enough, and the reader must read it as the whole text.
+// The reader reads a text as it reads it without its blanks.
 bool agree(std::string_view text) {
-    std::string squeezed;
-    for (const char c : text)
-        if (c != ' ' && c != '\t' && c != '\n')
-            squeezed += c;
-    const int expected = reference(squeezed), read = readEntryNumber(text).value_or(kOutOfRange);
-    return readEntryNumber(squeezed) == readEntryNumber(text) &&
+    const int expected = reference(text), read = readEntryNumber(text).value_or(kOutOfRange);
+    return readEntryNumber(squeezed(text)) == readEntryNumber(text) &&
            (expected == kCannotJudge || expected == read);
 }
 

@@ -283,9 +283,9 @@ private slots:
                 return Click{&button, number()};
             };
             const bool example = run < examples.size();
-            QList<Click> top;
-            if (!example)
-                top = {{&kButtons[16], number()}, {&kButtons[17], number()}};
+            QList<Click> top =
+                example ? QList<Click>()
+                        : QList<Click>{{&kButtons[16], number()}, {&kButtons[17], number()}};
             QHash<int, QList<Click>> fixed; // clicks during pauses
             for (const QString &item : examples.value(run).split(u' ', Qt::SkipEmptyParts)) {
                 const QString name = "cmd_" + item.section(u':', -1).section(u'=', 0, 0);
@@ -294,15 +294,13 @@ private slots:
                 (item.contains(u':') ? fixed[item.section(u':', 0, 0).toInt()] : top)
                     << Click{button, item.section(u'=', 1)};
             }
-            for (int i = 0; run >= examples.size() && i < 40; ++i)
+            for (int i = 0; !example && i < 40; ++i)
                 top << any();
-            const int closeAt =
-                run >= examples.size() && run % 2 ? 1 + int(random() % 80) : INT_MAX;
+            const int closeAt = !example && run % 2 ? 1 + int(random() % 80) : INT_MAX;
             const int nestPercent = 10 + int(random() % 50), maxDepth = 1 + int(random() % 4);
             const auto nested = [&](int pause, int depth) {
                 QList<Click> during = fixed.value(pause);
-                while (run >= examples.size() && depth < maxDepth &&
-                       int(random() % 100) < nestPercent)
+                while (!example && depth < maxDepth && int(random() % 100) < nestPercent)
                     during << any();
                 return during;
             };
