@@ -101,9 +101,14 @@ QRect Form1::twipsRect(QRect twips, qreal zoom, QPointF origin) {
 
 QFont Form1::classicFont(qreal pointSize, bool bold) {
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("DejaVu Sans")});
+    font.setFamilies({
+#ifndef Q_OS_WIN
+        // On Windows a bitmap font with a few small sizes only. Windows itself shows Microsoft
+        // Sans Serif, made to its measures, where dialogs ask for it (MS Shell Dlg).
+        QStringLiteral("MS Sans Serif"),
+#endif
+        QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
+        QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
@@ -324,6 +329,7 @@ void Form1::setFullScreen(bool on) {
         sizing->setVisible(!on);
     if (on) {
         // Fixed sizes would keep the window from filling the screen; resizeEvent lays it out.
+        m_normalPlace = pos();
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         showFullScreen();
@@ -332,6 +338,9 @@ void Form1::setFullScreen(bool on) {
     } else {
         showNormal();
         setZoom(m_zoom);
+        // Window managers put it back at the top left corner, and some with the title bar off
+        // the screen, since it was made as large as the screen above.
+        move(m_normalPlace);
     }
 }
 

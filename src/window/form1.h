@@ -79,6 +79,7 @@ private:
     std::vector<Placed> m_placed;
     int m_zoom = 100;
     bool m_fullScreen = false;
+    QPoint m_normalPlace;                     // where the window stood before full screen
     bool m_zoomChosen = false;                // by the user, since the start
     std::array<QAction *, 4> m_zoomActions{}; // larger, smaller, original size, full screen
     QAction *m_leaveFullScreen = nullptr;
