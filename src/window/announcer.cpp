@@ -11,7 +11,10 @@
 Announcer::Announcer(QWidget *window) : m_window(window) {}
 
 void Announcer::say(const QString &text) {
-    QAccessibleAnnouncementEvent event(m_window, text);
+    // Orca drops an announcement that comes from the same object soon after another one, unless
+    // that object has the focus; so they come from the control that has it.
+    QWidget *focused = m_window->focusWidget();
+    QAccessibleAnnouncementEvent event(focused ? focused : m_window, text);
     QAccessible::updateAccessibility(&event);
 }
 
