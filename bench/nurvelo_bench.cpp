@@ -135,7 +135,7 @@ int runChild(int argc, char **argv) {
             std::_Exit(0);
         } else if (mode == "step") {
             // Ctrl++ to its frame, once the window has settled.
-            QApplication::setActiveWindow(window);
+            window->activateWindow();
             QTimer::singleShot(500, [=] {
                 report(keyToFrame(*window, Qt::Key_Plus), 0);
                 std::_Exit(0);
@@ -248,7 +248,7 @@ void naiveWait() {
 void showSettled(QWidget &window, bool active) {
     window.show();
     if (active)
-        QApplication::setActiveWindow(&window);
+        window.activateWindow();
     for (int i = 0; i < 50 && !window.windowHandle()->isExposed(); ++i)
         settle(100);
     settle(500);

@@ -22,21 +22,23 @@ if [ "${1:-}" != --in-namespace ]; then
 fi
 shift
 
-if [ ! -e "$root/.made" ]; then
-    # A chroot left half made: nothing may be mounted in it when it goes.
-    if [ -e "$root" ]; then
-        ! findmnt -rno TARGET | grep -q "^$root" || { echo "$root has mounts" >&2; exit 1; }
-        rm -rf --one-file-system "$root"
-    fi
-    mirror=$(grep -rhoE 'https?://[^ ]*/debian/?$' /etc/apt/sources.list \
-        /etc/apt/sources.list.d/ 2>/dev/null | head -n 1 || true)
-    mirror=${mirror:-http://deb.debian.org/debian}
-    mkdir -p "$cache"
-    debootstrap --variant=minbase trixie "$root" "${mirror%/}"
-    # Debian 13 as a fresh installation has it, with the updates and the sources for
-    # `apt-get source`; services stay off in a chroot.
-    rm -f "$root/etc/apt/sources.list"
-    cat >"$root/etc/apt/sources.list.d/debian.sources" <<EOF
+# Read whole before it runs, so that an edit meanwhile cannot change what a long run does.
+main() {
+    if [ ! -e "$root/.made" ]; then
+        # A chroot left half made: nothing may be mounted in it when it goes.
+        if [ -e "$root" ]; then
+            ! findmnt -rno TARGET | grep -q "^$root" || { echo "$root has mounts" >&2; exit 1; }
+            rm -rf --one-file-system "$root"
+        fi
+        mirror=$(grep -rhoE 'https?://[^ ]*/debian/?$' /etc/apt/sources.list \
+            /etc/apt/sources.list.d/ 2>/dev/null | head -n 1 || true)
+        mirror=${mirror:-http://deb.debian.org/debian}
+        mkdir -p "$cache"
+        debootstrap --variant=minbase trixie "$root" "${mirror%/}"
+        # Debian 13 as a fresh installation has it, with the updates and the sources for
+        # `apt-get source`; services stay off in a chroot.
+        rm -f "$root/etc/apt/sources.list"
+        cat >"$root/etc/apt/sources.list.d/debian.sources" <<EOF
 Types: deb deb-src
 URIs: ${mirror%/}
 Suites: trixie trixie-updates
@@ -49,39 +51,41 @@ Suites: trixie-security
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF
-    printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
-    chmod 755 "$root/usr/sbin/policy-rc.d"
-    touch "$root/.made"
-fi
-cp /etc/resolv.conf "$root/etc/resolv.conf"
+        printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
+        chmod 755 "$root/usr/sbin/policy-rc.d"
+        touch "$root/.made"
+    fi
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
 
-mounted=()
-unmount() {
-    local i
-    # This script is the namespace's first process: -1 reaches every other one in it, no more.
-    kill -KILL -1 2>/dev/null
-    for _ in $(seq 50); do
-        [ "$(find "$root/proc" -maxdepth 1 -name '[0-9]*' | wc -l)" -le 1 ] && break
-        sleep 0.1
-    done
-    for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount "${mounted[i]}" || umount -l "${mounted[i]}"; done
-}
-trap unmount EXIT
-bind() {
-    mkdir -p "$root$1"
-    mount --bind "$1" "$root$1"
-    mounted+=("$root$1")
-}
-# The root a mount of its own, as a system's root is, so that tools inside may make mounts
-# private there (unshare does).
-mount --bind "$root" "$root" && mounted+=("$root")
-mount -t proc proc "$root/proc" && mounted+=("$root/proc")
-for dir in /sys /dev /dev/pts /dev/shm "$checkout"; do bind "$dir"; done
+    mounted=()
+    unmount() {
+        local i
+        # This script is the namespace's first process: -1 reaches every other one in it, no more.
+        kill -KILL -1 2>/dev/null || true
+        for _ in $(seq 50); do
+            [ "$(find "$root/proc" -maxdepth 1 -name '[0-9]*' | wc -l)" -le 1 ] && break
+            sleep 0.1
+        done
+        for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount "${mounted[i]}" || umount -l "${mounted[i]}"; done
+    }
+    trap unmount EXIT
+    bind() {
+        mkdir -p "$root$1"
+        mount --bind "$1" "$root$1"
+        mounted+=("$root$1")
+    }
+    # The root a mount of its own, as a system's root is, so that tools inside may make mounts
+    # private there (unshare does).
+    mount --bind "$root" "$root" && mounted+=("$root")
+    mount -t proc proc "$root/proc" && mounted+=("$root/proc")
+    for dir in /sys /dev /dev/pts /dev/shm "$checkout"; do bind "$dir"; done
 
-# A clean environment, as on a machine of its own.
-status=0
-chroot "$root" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \
-    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    NURVELO_BUILD=build-debian13 NURVELO_FUZZ_SECONDS="${NURVELO_FUZZ_SECONDS:-30}" \
-    bash -c 'cd "$0" && exec "$@"' "$checkout" "$@" || status=$?
-exit $status
+    # A clean environment, as on a machine of its own.
+    status=0
+    chroot "$root" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+        NURVELO_BUILD=build-debian13 NURVELO_FUZZ_SECONDS="${NURVELO_FUZZ_SECONDS:-30}" \
+        bash -c 'cd "$0" && exec "$@"' "$checkout" "$@" || status=$?
+    exit $status
+}
+main "$@"
