@@ -1,4 +1,5 @@
-# `cpack -G DEB` in the build directory makes the Debian package.
+# `cpack -G DEB` in the build directory makes the Debian package; a Windows build makes the
+# installer too, where NSIS is installed.
 set(NURVELO_MAINTAINER "Nurvelo <nurvelo@users.noreply.github.com>"
     CACHE STRING "Name and address of whoever builds the packages")
 
@@ -25,3 +26,15 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation2)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 
 include(CPack)
+
+find_program(NURVELO_MAKENSIS makensis)
+if(WIN32 AND NURVELO_MAKENSIS)
+    set(setup ${PROJECT_BINARY_DIR}/Nurvelo-${NURVELO_VERSION_TEXT}-setup.exe)
+    set(script ${PROJECT_SOURCE_DIR}/data/nurvelo.nsi)
+    add_custom_command(OUTPUT ${setup} DEPENDS Nurvelo ${script}
+        COMMAND ${NURVELO_MAKENSIS} -V2 -DVERSION=${NURVELO_VERSION_TEXT}
+                -DVERSION4=${PROJECT_VERSION}.0 -DPROGRAM=$<TARGET_FILE:Nurvelo>
+                -DICON=${PROJECT_SOURCE_DIR}/src/window/pictures/nurvelo.ico -DOUTFILE=${setup}
+                ${script})
+    add_custom_target(installer ALL DEPENDS ${setup})
+endif()

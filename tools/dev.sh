@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian or Ubuntu machine is missing, builds, and then either starts
-# the program (run) or runs every test (test).
+# Installs what a fresh Debian or Ubuntu machine is missing, builds, and then
+#   run          starts the program;
+#   test         runs every test: here, again on Debian 13 (Qt 6.8, Orca 48) in a chroot, and
+#                the Windows program under Wine (what `windows` does);
+#   windows      builds the Windows program and its installer on Debian 13 and tests them
+#                under Wine;
+#   test-here    runs every test on this system only, as the first two legs of `test` do;
+#   windows-here is the Windows leg itself, on Debian 13.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build=${NURVELO_BUILD:-build}
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
@@ -14,53 +21,99 @@ install_missing() {
     done
     [ ${#missing[@]} -eq 0 ] && return
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+    # The Debian 13 leg and the Windows build may share a chroot, and its package lock.
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=600 \
+        "${missing[@]}"
+}
+# The other legs run as root in a chroot made with debootstrap.
+elsewhere() {
+    install_missing debootstrap debian-archive-keyring
+    $sudo bash tools/debian13.sh bash tools/dev.sh "$@"
+}
+# A leg of the tests, and how long it took.
+leg() {
+    local started=$SECONDS
+    "${@:2}"
+    echo "== $1: $((SECONDS - started)) s"
 }
 
-# Qt's translations give its own menus and shortcut names in German; without them they stay English.
-install_missing cmake ninja-build g++ qt6-base-dev fonts-liberation2 qt6-translations-l10n
-if [ "${1:-}" = test ]; then
+test_here() {
+    # Qt's translations give its own menus and shortcut names in German.
+    install_missing cmake ninja-build g++ qt6-base-dev fonts-liberation2 qt6-translations-l10n
     # A virtual X screen and a screen reader for what is seen and heard; the tools of Linux
-    # desktops, Debian and Windows for what is packaged.
+    # desktops and Debian for what is packaged.
     install_missing xvfb xauth imagemagick openbox xdotool orca dbus at-spi2-core procps clang \
-        binutils-mingw-w64-x86-64 cpp desktop-file-utils appstream dpkg-dev
+        desktop-file-utils appstream dpkg-dev file lintian
     # libFuzzer comes with the runtime of the clang that is installed, whichever version it is.
     install_missing "libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev"
-fi
 
-case "${1:-}" in
-run)
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
-    cmake --build build --target Nurvelo
-    exec ./build/src/Nurvelo
-    ;;
-test)
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
-    cmake --build build
-    ctest --test-dir build --output-on-failure
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+    cmake --build "$build"
+    ctest --test-dir "$build" --output-on-failure
 
     # The number-entry reader under libFuzzer for a while, from a fresh corpus; a mismatch with
-    # the reference reading or a sanitizer report fails the run and leaves its input in build-fuzz/.
-    cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    # the reference reading or a sanitizer report fails the run and leaves its input behind.
+    local fuzz=$build-fuzz
+    cmake -S . -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_CXX_COMPILER=clang++ -DNURVELO_FUZZ=ON -DNURVELO_BUILD_TESTS=OFF >/dev/null
-    cmake --build build-fuzz --target fuzz_numberentry
-    rm -rf build-fuzz/corpus && mkdir build-fuzz/corpus
-    ./build-fuzz/fuzz/fuzz_numberentry -max_total_time="${NURVELO_FUZZ_SECONDS:-30}" -seed=1 \
-        -max_len=64 -dict=fuzz/numberentry.dict -artifact_prefix=build-fuzz/ \
-        -print_final_stats=1 build-fuzz/corpus 2>build-fuzz/fuzz.log ||
-        { tail -n 40 build-fuzz/fuzz.log; exit 1; }
-    grep -E '^(Done|stat::new_units_added)' build-fuzz/fuzz.log
+    cmake --build "$fuzz" --target fuzz_numberentry
+    rm -rf "$fuzz/corpus" && mkdir "$fuzz/corpus"
+    "$fuzz/fuzz/fuzz_numberentry" -max_total_time="${NURVELO_FUZZ_SECONDS:-30}" -seed=1 \
+        -max_len=64 -dict=fuzz/numberentry.dict -artifact_prefix="$fuzz/" \
+        -print_final_stats=1 "$fuzz/corpus" 2>"$fuzz/fuzz.log" ||
+        { tail -n 40 "$fuzz/fuzz.log"; exit 1; }
+    grep -E '^(Done|stat::new_units_added)' "$fuzz/fuzz.log"
 
     # The program's tests again under AddressSanitizer (with LeakSanitizer) and
     # UndefinedBehaviorSanitizer; fewer random model runs, as each is ten times slower here.
-    cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNURVELO_SANITIZE=ON
-    cmake --build build-sanitize
+    cmake -S . -B "$build-sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNURVELO_SANITIZE=ON
+    cmake --build "$build-sanitize"
     NURVELO_MODEL_RUNS=1000 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
         LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \
-        ctest --test-dir build-sanitize --output-on-failure --label-exclude packaging
+        ctest --test-dir "$build-sanitize" --output-on-failure --label-exclude packaging
+}
+
+# Nurvelo.exe and its installer in build-windows/, with MinGW-w64 and a static Qt built once from
+# Debian's source (tools/windows-qt.sh), then the tests under Wine, the window's on a virtual
+# screen.
+windows_here() {
+    install_missing cmake ninja-build qt6-base-dev qt6-translations-l10n fonts-liberation2 nsis \
+        wine wine64 xvfb xauth openbox xdotool imagemagick icoutils binutils
+    local qt
+    qt=$(bash tools/windows-qt.sh | tail -n 1)
+    cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
+        -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s -DCMAKE_CROSSCOMPILING_EMULATOR=wine
+    cmake --build build-windows
+    # Wine as a fresh Windows: without asking to install its .NET and browser engine.
+    export WINEPREFIX=$PWD/build-windows/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    wineboot --init && wineserver --wait
+    ctest --test-dir build-windows --output-on-failure
+}
+
+case "${1:-}" in
+run)
+    install_missing cmake ninja-build g++ qt6-base-dev fonts-liberation2 qt6-translations-l10n
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+    cmake --build "$build" --target Nurvelo
+    exec "./$build/src/Nurvelo"
+    ;;
+test-here)
+    test_here
+    ;;
+test)
+    leg "$(. /etc/os-release && echo "$PRETTY_NAME")" test_here
+    leg "Debian 13 in a chroot" elsewhere test-here
+    leg "Windows under Wine" elsewhere windows-here
+    ;;
+windows)
+    leg "Windows under Wine" elsewhere windows-here
+    ;;
+windows-here)
+    windows_here
     ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|windows|test-here" >&2
     exit 2
     ;;
 esac

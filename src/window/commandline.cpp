@@ -53,8 +53,12 @@ StartOptions parseCommandLine(const QStringList &arguments) {
     if (!parser.positionalArguments().isEmpty())
         return failure(
             QStringLiteral("unerwartetes Argument „%1“").arg(parser.positionalArguments().first()));
-    if (parser.isSet(helpOption))
-        return {StartOptions::Help, 0, false, parser.helpText().trimmed()};
+    if (parser.isSet(helpOption)) {
+        // Named as people start it, not by the path it was started from.
+        QString help = parser.helpText().trimmed();
+        help.replace(QCoreApplication::arguments().value(0), QCoreApplication::applicationName());
+        return {StartOptions::Help, 0, false, help};
+    }
     if (parser.isSet(versionOption))
         return {StartOptions::Version, 0, false,
                 QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),

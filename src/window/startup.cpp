@@ -17,11 +17,13 @@ void setUpApplication(QApplication &app) {
     app.setApplicationName(QStringLiteral(NURVELO_NAME));
     app.setApplicationVersion(QStringLiteral(NURVELO_VERSION));
     app.setDesktopFileName(QStringLiteral(NURVELO_APP_ID));
-    // The window speaks German, so the menus and shortcut names Qt draws should too. Where
-    // Qt's translations are not installed they stay English.
+    // The window speaks German, so the menus and shortcut names Qt draws should too. The
+    // Windows program carries Qt's German inside; elsewhere, where Qt's translations are not
+    // installed, they stay English.
     auto *translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_de"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    const QString german = QStringLiteral("qtbase_de");
+    if (translator->load(german, QStringLiteral(":/translations")) ||
+        translator->load(german, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(translator);
 }
 
