@@ -54,9 +54,12 @@ StartOptions parseCommandLine(const QStringList &arguments) {
         return failure(
             QStringLiteral("unerwartetes Argument „%1“").arg(parser.positionalArguments().first()));
     if (parser.isSet(helpOption)) {
-        // Named as people start it, not by the path it was started from.
+        // Named as people start it, not by the path it was started from: the usage line's
+        // first word after "Aufruf:". An empty path would match between every two letters.
         QString help = parser.helpText().trimmed();
-        help.replace(QCoreApplication::arguments().value(0), QCoreApplication::applicationName());
+        const QString started = QCoreApplication::arguments().value(0);
+        if (const qsizetype at = started.isEmpty() ? -1 : help.indexOf(started); at >= 0)
+            help.replace(at, started.size(), QCoreApplication::applicationName());
         return {StartOptions::Help, 0, false, help};
     }
     if (parser.isSet(versionOption))
