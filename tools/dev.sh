@@ -25,6 +25,8 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=600 \
         "${missing[@]}"
 }
+# What building Nurvelo needs; Qt's translations give its own menus and shortcut names in German.
+build_tools=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 qt6-translations-l10n)
 # The other legs run as root in a chroot made with debootstrap.
 elsewhere() {
     install_missing debootstrap debian-archive-keyring
@@ -38,8 +40,7 @@ leg() {
 }
 
 test_here() {
-    # Qt's translations give its own menus and shortcut names in German.
-    install_missing cmake ninja-build g++ qt6-base-dev fonts-liberation2 qt6-translations-l10n
+    install_missing "${build_tools[@]}"
     # A virtual X screen and a screen reader for what is seen and heard; the tools of Linux
     # desktops and Debian for what is packaged.
     install_missing xvfb xauth imagemagick openbox xdotool orca dbus at-spi2-core procps clang \
@@ -77,8 +78,8 @@ test_here() {
 # Debian's source (tools/windows-qt.sh), then the tests under Wine, the window's on a virtual
 # screen.
 windows_here() {
-    install_missing cmake ninja-build qt6-base-dev qt6-translations-l10n fonts-liberation2 nsis \
-        wine wine64 xvfb xauth openbox xdotool imagemagick icoutils binutils
+    install_missing "${build_tools[@]}" nsis wine wine64 xvfb xauth openbox xdotool imagemagick \
+        icoutils binutils
     local qt
     qt=$(bash tools/windows-qt.sh | tail -n 1)
     cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -93,7 +94,7 @@ windows_here() {
 
 case "${1:-}" in
 run)
-    install_missing cmake ninja-build g++ qt6-base-dev fonts-liberation2 qt6-translations-l10n
+    install_missing "${build_tools[@]}"
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
     cmake --build "$build" --target Nurvelo
     exec "./$build/src/Nurvelo"
@@ -113,7 +114,7 @@ windows-here)
     windows_here
     ;;
 *)
-    echo "usage: $0 run|test|windows|test-here" >&2
+    echo "usage: $0 run|test|windows|test-here|windows-here" >&2
     exit 2
     ;;
 esac
