@@ -22,8 +22,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 # window's layout was drawn for.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation2)
-# Qt's own menus and shortcut names in German.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 
 include(CPack)
 

@@ -1,8 +1,5 @@
 #include "window/startup.h"
 
-#include <QApplication>
-
 int main(int argc, char *argv[]) {
-    QApplication app(argc, argv);
-    return runNurvelo(app);
+    return startNurvelo(argc, argv);
 }

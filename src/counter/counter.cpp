@@ -114,16 +114,26 @@ void Counter::ripple(Place place, int direction, Work &work) {
 }
 
 void Counter::stepHilfszahl(Place place) {
-    for (int index = static_cast<int>(place); index <= static_cast<int>(Place::Tausender);
-         ++index) {
-        const Cell cell{Row::Hilfszahl, static_cast<Place>(index)};
-        const int value = readCell(cell);
-        if (value < 9) {
-            writeCell(cell, value + 1);
-            return;
-        }
-        // Also the thousands wrap; the row counts modulo 10000.
-        writeCell(cell, value - 9);
+    const Cell cell{Row::Hilfszahl, place};
+    const int value = readCell(cell);
+    if (value < 9)
+        return writeCell(cell, value + 1);
+    // The thousands wrap too, and their carry is dropped: the row counts modulo 10000.
+    writeCell(cell, value - 9);
+    if (place != Place::Tausender)
+        Hilfszahl_addieren(static_cast<Place>(static_cast<int>(place) + 1));
+}
+
+void Counter::Hilfszahl_addieren(Place place) {
+    switch (place) {
+    case Place::Einer:
+        return Einer_add_addieren();
+    case Place::Zehner:
+        return Zehner_add_addieren();
+    case Place::Hunderter:
+        return Hunderter_add_addieren();
+    case Place::Tausender:
+        return Tausender_add_addieren();
     }
 }
 
@@ -140,7 +150,7 @@ void Counter::transferToHilfszahl(Place place) {
             ripple(place, -1, fromCounter);
         }
         if (!m_ending && !intoHilfszahl.dropped) {
-            stepHilfszahl(place);
+            Hilfszahl_addieren(place);
             Stelle_markieren({Row::Hilfszahl, place});
         }
     }

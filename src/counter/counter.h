@@ -60,7 +60,6 @@ public:
 
     // Each place stepped up or down by one, as the place buttons do.
     void stepCounter(Place place, int direction);
-    void stepHilfszahl(Place place);
 
 private:
     struct Work {
@@ -74,6 +73,10 @@ private:
     void finish(bool counter, bool hilfszahl);
     int rowValue(Row row) const;
     void ripple(Place place, int direction, Work &work);
+    // One place of the Hilfszahl row up by one, carrying through the next place's procedure.
+    void stepHilfszahl(Place place);
+    // The Hilfszahl procedure of the place.
+    void Hilfszahl_addieren(Place place);
     int readCell(Cell cell) const;
     void writeCell(Cell cell, int value);
 

@@ -6,42 +6,82 @@
 #include "zoom.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
 
 #include <cstdio>
 
-void setUpApplication(QApplication &app) {
+void setUpApplication(QCoreApplication &app) {
     app.setOrganizationName(QStringLiteral(NURVELO_NAME));
     app.setApplicationName(QStringLiteral(NURVELO_NAME));
     app.setApplicationVersion(QStringLiteral(NURVELO_VERSION));
-    app.setDesktopFileName(QStringLiteral(NURVELO_APP_ID));
-    // The window speaks German, so the menus and shortcut names Qt draws should too. The
-    // Windows program carries Qt's German inside; elsewhere, where Qt's translations are not
-    // installed, they stay English.
+    QGuiApplication::setDesktopFileName(QStringLiteral(NURVELO_APP_ID));
+    // The window speaks German, so the menus, shortcut names and help Qt writes should too. Qt's
+    // German is built into the program: a machine need not have Qt's translations installed.
     auto *translator = new QTranslator(&app);
-    const QString german = QStringLiteral("qtbase_de");
-    if (translator->load(german, QStringLiteral(":/translations")) ||
-        translator->load(german, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(QStringLiteral("qtbase_de"), QStringLiteral(":/translations")))
         app.installTranslator(translator);
+}
+
+namespace {
+
+// The help, the version or what was wrong, and the exit code.
+int answer(const StartOptions &options) {
+    const bool wrong = options.action == StartOptions::Error;
+#ifdef Q_OS_WIN
+    // A windowed program has no console to print to.
+    QMessageBox box(wrong ? QMessageBox::Warning : QMessageBox::Information,
+                    QCoreApplication::applicationName(), options.text);
+    box.exec();
+#else
+    std::fputs(qPrintable(options.text + u'\n'), wrong ? stderr : stdout);
+#endif
+    return wrong ? 2 : 0;
+}
+
+// Whether the window system Qt is about to connect to is there. Asked only where Qt would
+// otherwise abort: on X11 or Wayland with neither named, unless a platform is chosen.
+bool displayNamed(int argc, char *argv[]) {
+#if defined(Q_OS_LINUX) && !defined(Q_OS_ANDROID)
+    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(variable))
+            return true;
+    if (qEnvironmentVariable("XDG_SESSION_TYPE") == u"wayland")
+        return true;
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0)
+            return true;
+    return false;
+#else
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return true;
+#endif
+}
+
+} // namespace
+
+int startNurvelo(int argc, char *argv[]) {
+    if (displayNamed(argc, argv)) {
+        QApplication app(argc, argv);
+        return runNurvelo(app);
+    }
+    QCoreApplication app(argc, argv);
+    setUpApplication(app);
+    const StartOptions options = parseCommandLine(app.arguments());
+    if (options.action != StartOptions::Run)
+        return answer(options);
+    std::fputs(qPrintable(app.applicationName() + QStringLiteral(": kein Bildschirm gefunden; das "
+                                                                 "Fenster braucht einen.\n")),
+               stderr);
+    return 1;
 }
 
 int runNurvelo(QApplication &app) {
     setUpApplication(app);
     const StartOptions options = parseCommandLine(app.arguments());
-    const bool wrong = options.action == StartOptions::Error;
-    if (options.action != StartOptions::Run) {
-#ifdef Q_OS_WIN
-        // A windowed program has no console to print to.
-        QMessageBox box(wrong ? QMessageBox::Warning : QMessageBox::Information,
-                        app.applicationName(), options.text);
-        box.exec();
-#else
-        std::fputs(qPrintable(options.text + u'\n'), wrong ? stderr : stdout);
-#endif
-        return wrong ? 2 : 0;
-    }
+    if (options.action != StartOptions::Run)
+        return answer(options);
     Form1 window;
     window.startAt(options.zoom ? options.zoom : zoom::stored().value_or(zoom::kSmallest));
     if (options.fullScreen)
