@@ -36,6 +36,15 @@ QColor fromStored(unsigned colour) {
 constexpr std::array<Place, 4> kColumns{Place::Tausender, Place::Hunderter, Place::Zehner,
                                         Place::Einer};
 
+// In a browser a wait inside a handler suspends the whole call, and only one call can be
+// suspended at a time: a handler run straight from a click would lose its rest when a second
+// click came during its pause. Run from the event queue, the second click nests in the first.
+#ifdef Q_OS_WASM
+constexpr auto kClickConnection = Qt::QueuedConnection;
+#else
+constexpr auto kClickConnection = Qt::AutoConnection;
+#endif
+
 int columnLeft(Place place) {
     return 960 + 1440 * (3 - static_cast<int>(place));
 }
@@ -129,8 +138,10 @@ void Form1::createControls() {
                             bool bold, const QString &spoken, const QString &description) {
         place(push, name, twips, points, bold);
         push->setAutoDefault(false);
-        connect(push, &QPushButton::clicked, this,
-                [this, handler = Commands::handler(name)] { (m_commands.*handler)(); });
+        connect(
+            push, &QPushButton::clicked, this,
+            [this, handler = Commands::handler(name)] { (m_commands.*handler)(); },
+            kClickConnection);
         return describe(push, spoken, description);
     };
     const auto entry = [&](Row row, const QString &name, int top, const QString &spoken,
@@ -253,7 +264,11 @@ void Form1::createZoomActions() {
         // Also while the focus is in an entry box.
         made->setShortcutContext(Qt::WindowShortcut);
         connect(made, &QAction::triggered, this, slot);
+#ifndef Q_OS_WASM
+        // In a browser the page is the window's screen: its size and full screen are the
+        // browser's, and so are these keys.
         addAction(made);
+#endif
         return made;
     };
     using Keys = QList<QKeySequence>;
@@ -368,6 +383,9 @@ void Form1::layOut(qreal zoom, QPointF origin) {
 }
 
 void Form1::contextMenuEvent(QContextMenuEvent *event) {
+#ifdef Q_OS_WASM
+    return QWidget::contextMenuEvent(event);
+#endif
     QMenu menu(this);
     menu.addActions({m_zoomActions[0], m_zoomActions[1], m_zoomActions[2]});
     menu.addSeparator();

@@ -2,6 +2,9 @@
 
 #include "commandline.h"
 #include "form1.h"
+#ifdef Q_OS_WASM
+#include "pageaccessibility.h"
+#endif
 #include "version.h"
 #include "zoom.h"
 
@@ -62,6 +65,11 @@ bool displayNamed(int argc, char *argv[]) {
 } // namespace
 
 int startNurvelo(int argc, char *argv[]) {
+#ifdef Q_OS_WASM
+    // Qt's input method would keep the page's focus on an unnamed text field of its own; the
+    // page's elements for each control take the keys instead (PageAccessibility).
+    qputenv("QT_IM_MODULE", "none");
+#endif
     if (displayNamed(argc, argv)) {
         QApplication app(argc, argv);
         return runNurvelo(app);
@@ -83,10 +91,16 @@ int runNurvelo(QApplication &app) {
     if (options.action != StartOptions::Run)
         return answer(options);
     Form1 window;
+#ifdef Q_OS_WASM
+    // The page is the window's screen, and the window always fills it.
+    window.setFullScreen(true);
+    new PageAccessibility(&window);
+#else
     window.startAt(options.zoom ? options.zoom : zoom::stored().value_or(zoom::kSmallest));
     if (options.fullScreen)
         window.setFullScreen(true);
     else
         window.show();
+#endif
     return app.exec();
 }

@@ -1,0 +1,231 @@
+#include "pageaccessibility.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QEvent>
+#include <QLineEdit>
+#include <QWidget>
+
+#include <emscripten/bind.h>
+
+using emscripten::val;
+
+namespace {
+
+PageAccessibility *s_page = nullptr;
+
+// Names and messages are set as text, never parsed as HTML.
+void setAttribute(val element, const char *attribute, const QString &value) {
+    if (value.isEmpty())
+        element.call<void>("removeAttribute", std::string(attribute));
+    else
+        element.call<void>("setAttribute", std::string(attribute), value.toStdString());
+}
+
+QWidget *control(const std::string &name) {
+    return s_page ? s_page->parent()->findChild<QWidget *>(QString::fromStdString(name)) : nullptr;
+}
+
+void onActivate(val event) {
+    PageAccessibility::activate(event["currentTarget"]["id"].as<std::string>());
+}
+
+void onCanvasFocus(val) {
+    // A click or tap on the canvas takes the page's focus there, where a screen reader finds
+    // nothing; it goes back to the control that has the window's.
+    if (s_page)
+        s_page->follow();
+}
+
+void onInput(val event) {
+    const val element = event["currentTarget"];
+    PageAccessibility::typed(element["id"].as<std::string>(), element["value"].as<std::string>());
+}
+
+} // namespace
+
+EMSCRIPTEN_BINDINGS(nurvelo_page) {
+    emscripten::function("nurveloActivate", &onActivate);
+    emscripten::function("nurveloInput", &onInput);
+    emscripten::function("nurveloCanvasFocus", &onCanvasFocus);
+}
+
+PageAccessibility::PageAccessibility(QWidget *window) : QObject(window), m_window(window) {
+    s_page = this;
+    // The window's own corner of the page, where Qt keeps elements for screen readers behind the
+    // canvas: a key pressed on an element there reaches the window as if pressed on the canvas.
+    const val page =
+        val::global("document")
+            .call<val>("getElementById", std::string("qt-shadow-container"))["shadowRoot"]
+            .call<val>("getElementById", "qt-window-" + std::to_string(window->winId()));
+    const val container = page.call<val>("querySelector", std::string(".qt-window-a11y-container"));
+    // Qt's switch for its own bridge, which would put a second set of elements beside these.
+    const val switches = container["children"];
+    for (int i = 0; i < switches["length"].as<int>(); ++i)
+        switches[i].set("hidden", true);
+
+    // In the order the desktop's screen readers find them.
+    for (QObject *child : window->children()) {
+        auto *widget = qobject_cast<QWidget *>(child);
+        if (widget && !widget->isWindow() && !widget->isHidden() &&
+            !widget->objectName().isEmpty()) {
+            add(widget);
+            container.call<void>("appendChild", m_elements.value(widget));
+        }
+    }
+
+    // Polite, so a message waits for the one before it instead of cutting it off; a log, so
+    // each is read as it is added, however quickly the next one follows.
+    m_log = val::global("document").call<val>("createElement", std::string("div"));
+    m_log.call<void>("setAttribute", std::string("role"), std::string("log"));
+    m_log.call<void>("setAttribute", std::string("aria-live"), std::string("polite"));
+    m_log.set("className", std::string("nurvelo-messages"));
+    val style = m_log["style"];
+    style.set("position", std::string("absolute"));
+    style.set("width", std::string("1px"));
+    style.set("height", std::string("1px"));
+    style.set("overflow", std::string("hidden"));
+    style.set("opacity", std::string("0"));
+    container.call<void>("appendChild", m_log);
+
+    QAccessible::installUpdateHandler(&PageAccessibility::update);
+    page.call<val>("querySelector", std::string("canvas"))
+        .call<void>("addEventListener", std::string("focus"),
+                    val::module_property("nurveloCanvasFocus"));
+    follow();
+}
+
+PageAccessibility::~PageAccessibility() {
+    QAccessible::installUpdateHandler(nullptr);
+    for (const val &element : std::as_const(m_elements))
+        element.call<void>("remove");
+    m_log.call<void>("remove");
+    s_page = nullptr;
+}
+
+void PageAccessibility::add(QWidget *control) {
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+    const QAccessible::Role role = accessible->role();
+    const bool button = role == QAccessible::Button;
+    const bool entry = role == QAccessible::EditableText;
+    val element = val::global("document")
+                      .call<val>("createElement", std::string(button  ? "button"
+                                                              : entry ? "input"
+                                                                      : "div"));
+    element.set("id", control->objectName().toStdString());
+    if (button || entry) {
+        setAttribute(element, "aria-label", accessible->text(QAccessible::Name));
+        element.call<void>("addEventListener", std::string(button ? "click" : "input"),
+                           val::module_property(button ? "nurveloActivate" : "nurveloInput"));
+    } else {
+        // A label's name is its text, as the desktop's screen readers read it.
+        element.set("textContent", accessible->text(QAccessible::Name).toStdString());
+    }
+    if (button)
+        element.set("type", std::string("button"));
+    if (auto *box = qobject_cast<QLineEdit *>(control)) {
+        element.set("type", std::string("text"));
+        element.set("maxLength", box->maxLength());
+        element.set("value", box->text().toStdString());
+    }
+    setAttribute(element, "aria-description", accessible->text(QAccessible::Description));
+    m_elements.insert(control, element);
+    place(control);
+    control->installEventFilter(this);
+}
+
+void PageAccessibility::place(QWidget *control) {
+    // Exactly over the control, so that a screen reader's touch finds it and its frame of focus
+    // falls around what is drawn; invisible, and the pointer goes through to the canvas.
+    val style = m_elements.value(control)["style"];
+    const QRect at = control->geometry();
+    const auto px = [](int value) { return std::to_string(value) + "px"; };
+    style.set("position", std::string("absolute"));
+    style.set("left", px(at.x()));
+    style.set("top", px(at.y()));
+    style.set("width", px(at.width()));
+    style.set("height", px(at.height()));
+    style.set("margin", std::string("0"));
+    style.set("padding", std::string("0"));
+    style.set("border", std::string("none"));
+    style.set("opacity", std::string("0"));
+}
+
+bool PageAccessibility::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        place(static_cast<QWidget *>(watched));
+    return false;
+}
+
+void PageAccessibility::update(QAccessibleEvent *event) {
+    if (!s_page)
+        return;
+    if (event->type() == QAccessible::Announcement)
+        return s_page->say(static_cast<QAccessibleAnnouncementEvent *>(event)->message());
+    auto *widget = qobject_cast<QWidget *>(event->object());
+    const auto found = s_page->m_elements.constFind(widget);
+    if (found == s_page->m_elements.cend())
+        return;
+    const val element = *found;
+    QAccessibleInterface *accessible = event->accessibleInterface();
+    switch (event->type()) {
+    case QAccessible::Focus:
+        s_page->follow();
+        break;
+    case QAccessible::NameChanged:
+        if (element["tagName"].as<std::string>() == "DIV")
+            element.set("textContent", accessible->text(QAccessible::Name).toStdString());
+        else
+            setAttribute(element, "aria-label", accessible->text(QAccessible::Name));
+        break;
+    case QAccessible::DescriptionChanged:
+        setAttribute(element, "aria-description", accessible->text(QAccessible::Description));
+        break;
+    case QAccessible::TextInserted:
+    case QAccessible::TextRemoved:
+    case QAccessible::TextUpdated:
+        if (auto *box = qobject_cast<QLineEdit *>(widget))
+            element.set("value", box->text().toStdString());
+        break;
+    default:
+        break;
+    }
+}
+
+void PageAccessibility::follow() {
+    // Where the page's focus is, a screen reader reads, and keys go: from there they reach the
+    // window as they would from the canvas.
+    const auto found = m_elements.constFind(m_window->focusWidget());
+    if (found == m_elements.cend())
+        return;
+    val options = val::object();
+    options.set("preventScroll", true);
+    found->call<void>("focus", options);
+}
+
+void PageAccessibility::say(const QString &message) {
+    val line = val::global("document").call<val>("createElement", std::string("p"));
+    line.set("textContent", message.toStdString());
+    m_log.call<void>("appendChild", line);
+    // A long lesson would otherwise grow the page without end; a screen reader has long read
+    // what lies this far back.
+    while (m_log["childElementCount"].as<int>() > 40)
+        m_log["firstElementChild"].call<void>("remove");
+}
+
+void PageAccessibility::activate(const std::string &name) {
+    // Clicked at once and once per activation, as a mouse click does; Qt's own press action
+    // clicks a tenth of a second later, merging two quick ones.
+    if (auto *button = qobject_cast<QAbstractButton *>(control(name)))
+        button->click();
+}
+
+void PageAccessibility::typed(const std::string &name, const std::string &text) {
+    // Text the window did not take from the keys (a tablet's keyboard, pasting, a screen
+    // reader's own typing) lands in the element; the entry box takes it from there.
+    if (auto *box = qobject_cast<QLineEdit *>(control(name))) {
+        box->setText(QString::fromStdString(text));
+        if (box->text().toStdString() != text)
+            s_page->m_elements.value(box).set("value", box->text().toStdString());
+    }
+}

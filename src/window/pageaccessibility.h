@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+
+#include <emscripten/val.h>
+
+class QAccessibleEvent;
+class QWidget;
+
+// In a browser, screen readers read the page, not the canvas the window is drawn on. So every
+// control of the window gets an element of the page at the place where it is drawn, with the
+// role, name and description it has on the desktop; the page's focus follows the window's; an
+// element activated by a screen reader clicks its button, once per activation; and what the
+// window announces goes to a live region of the page, one message after the other.
+//
+// Qt's own bridge for this is off until a hidden English button is pressed, names labels and
+// entry boxes poorly, writes names as HTML and turns quick activations into one click.
+class PageAccessibility : public QObject {
+public:
+    explicit PageAccessibility(QWidget *window);
+    ~PageAccessibility() override;
+
+    // Called by the page's elements, with the name of the control they stand for.
+    static void activate(const std::string &name);
+    static void typed(const std::string &name, const std::string &text);
+    // Gives the page's focus to the element of the control that has the window's.
+    void follow();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    static void update(QAccessibleEvent *event);
+    void add(QWidget *control);
+    void place(QWidget *control);
+    void say(const QString &message);
+
+    QWidget *m_window;
+    emscripten::val m_log;
+    QHash<QWidget *, emscripten::val> m_elements;
+};
