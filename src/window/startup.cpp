@@ -45,7 +45,7 @@ int answer(const StartOptions &options) {
 // Whether the window system Qt is about to connect to is there. Asked only where Qt would
 // otherwise abort: on X11 or Wayland with neither named, unless a platform is chosen.
 bool displayNamed(int argc, char *argv[]) {
-#if defined(Q_OS_LINUX) && !defined(Q_OS_ANDROID)
+#if defined(Q_OS_LINUX) && !defined(Q_OS_ANDROID) && !defined(Q_OS_WASM)
     for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         if (!qEnvironmentVariableIsEmpty(variable))
             return true;
