@@ -15,7 +15,7 @@ version=$(wrestool --extract --raw --type=16 "$exe" | strings -el | tr '\n' ' ')
 [[ $version == *"FileVersion 1.00 "*"Nurvelo.exe ProductName Nurvelo ProductVersion 1.00 "* ]] ||
     fail "version record: $version"
 
-openbox & until xdotool get_desktop >/dev/null 2>&1; do sleep 0.1; done
+openbox & timeout 30 sh -c 'until xdotool get_desktop >/dev/null 2>&1; do sleep 0.1; done'
 shown() { timeout 60 xdotool search --sync --onlyvisible --name '^Nurvelo$' | head -n 1; }
 for asked in --version:0 --gross:2; do # a message box each, closed with Enter
     wine "$exe" "${asked%:*}" & box=$(shown) && status=0
