@@ -75,13 +75,13 @@ test_here() {
 }
 
 # Nurvelo.exe and its installer in build-windows/, with MinGW-w64 and a static Qt built once from
-# Debian's source (tools/windows-qt.sh), then the tests under Wine, the window's on a virtual
+# Debian's source (tools/static-qt.sh), then the tests under Wine, the window's on a virtual
 # screen.
 windows_here() {
     install_missing "${build_tools[@]}" nsis wine wine64 xvfb xauth openbox xdotool imagemagick \
         icoutils binutils
     local qt
-    qt=$(bash tools/windows-qt.sh | tail -n 1)
+    qt=$(bash tools/static-qt.sh windows | tail -n 1)
     cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
         -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s -DCMAKE_CROSSCOMPILING_EMULATOR=wine
