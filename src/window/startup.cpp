@@ -18,8 +18,8 @@ void setUpApplication(QApplication &app) {
     app.setApplicationVersion(QStringLiteral(NURVELO_VERSION));
     app.setDesktopFileName(QStringLiteral(NURVELO_APP_ID));
     // The window speaks German, so the menus and shortcut names Qt draws should too. The
-    // Windows program carries Qt's German inside; elsewhere, where Qt's translations are not
-    // installed, they stay English.
+    // Windows program and the web page carry Qt's German inside; elsewhere, where Qt's
+    // translations are not installed, they stay English.
     auto *translator = new QTranslator(&app);
     const QString german = QStringLiteral("qtbase_de");
     if (translator->load(german, QStringLiteral(":/translations")) ||
