@@ -5,8 +5,9 @@
 #                the Windows program under Wine (what `windows` does);
 #   windows      builds the Windows program and its installer on Debian 13 and tests them
 #                under Wine;
+#   web          builds the web page, Nurvelo in WebAssembly, on Debian 13 into build-web/;
 #   test-here    runs every test on this system only, as the first two legs of `test` do;
-#   windows-here is the Windows leg itself, on Debian 13.
+#   windows-here is the Windows leg itself, on Debian 13, and web-here the web page's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${NURVELO_BUILD:-build}
@@ -75,13 +76,13 @@ test_here() {
 }
 
 # Nurvelo.exe and its installer in build-windows/, with MinGW-w64 and a static Qt built once from
-# Debian's source (tools/windows-qt.sh), then the tests under Wine, the window's on a virtual
+# Debian's source (tools/static-qt.sh), then the tests under Wine, the window's on a virtual
 # screen.
 windows_here() {
     install_missing "${build_tools[@]}" nsis wine wine64 xvfb xauth openbox xdotool imagemagick \
         icoutils binutils
     local qt
-    qt=$(bash tools/windows-qt.sh | tail -n 1)
+    qt=$(bash tools/static-qt.sh windows | tail -n 1)
     cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
         -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s -DCMAKE_CROSSCOMPILING_EMULATOR=wine
@@ -90,6 +91,30 @@ windows_here() {
     export WINEPREFIX=$PWD/build-windows/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     wineboot --init && wineserver --wait
     ctest --test-dir build-windows --output-on-failure
+}
+
+# The web page in build-web/, which holds only what a browser loads, so that it can go onto a web
+# server as it is: Nurvelo built with Debian's emscripten against a static Qt built once from
+# Debian's source (tools/static-qt.sh); the build itself in build-web-cmake/.
+web_here() {
+    install_missing "${build_tools[@]}" emscripten python3
+    local qt
+    qt=$(bash tools/static-qt.sh web | tail -n 1)
+    # Qt's CMake finds emscripten through an SDK folder; the Qt build made one that stands in.
+    export EMSDK=$qt/emsdk
+    cmake -S . -B build-web-cmake -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+        -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" -DQT_HOST_PATH=/usr \
+        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DNURVELO_BUILD_TESTS=OFF \
+        -DNURVELO_WEB_PAGE="$PWD/build-web"
+    cmake --build build-web-cmake
+    # What a browser fetches, as a web server sends it compressed.
+    local file total=0 size
+    for file in build-web/*; do
+        size=$(gzip -9c "$file" | wc -c)
+        total=$((total + size))
+        printf '%-24s %9d bytes, %9d with gzip -9\n' "$file" "$(stat -c %s "$file")" "$size"
+    done
+    printf '%-24s %9s        %9d with gzip -9\n' "the page" "" "$total"
 }
 
 case "${1:-}" in
@@ -113,8 +138,15 @@ windows)
 windows-here)
     windows_here
     ;;
+web)
+    leg "The web page" elsewhere web-here
+    echo "To see it: python3 -m http.server -d build-web 8000, then http://localhost:8000/"
+    ;;
+web-here)
+    web_here
+    ;;
 *)
-    echo "usage: $0 run|test|windows|test-here|windows-here" >&2
+    echo "usage: $0 run|test|windows|web|test-here|windows-here|web-here" >&2
     exit 2
     ;;
 esac
