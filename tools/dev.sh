@@ -97,7 +97,7 @@ windows_here() {
 # server as it is: Nurvelo built with Debian's emscripten against a static Qt built once from
 # Debian's source (tools/static-qt.sh); the build itself in build-web-cmake/.
 web_here() {
-    install_missing "${build_tools[@]}" emscripten python3
+    install_missing "${build_tools[@]}" emscripten python3 python3-fonttools
     local qt
     qt=$(bash tools/static-qt.sh web | tail -n 1)
     # Qt's CMake finds emscripten through an SDK folder; the Qt build made one that stands in.

@@ -166,7 +166,7 @@ void PageAccessibility::update(QAccessibleEvent *event) {
     const auto found = s_page->m_elements.constFind(widget);
     if (found == s_page->m_elements.cend())
         return;
-    const val element = *found;
+    val element = *found;
     QAccessibleInterface *accessible = event->accessibleInterface();
     switch (event->type()) {
     case QAccessible::Focus:

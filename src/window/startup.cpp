@@ -9,6 +9,7 @@
 #include "zoom.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QMessageBox>
 #include <QTranslator>
 
@@ -90,10 +91,18 @@ int runNurvelo(QApplication &app) {
     const StartOptions options = parseCommandLine(app.arguments());
     if (options.action != StartOptions::Run)
         return answer(options);
+#ifdef Q_OS_WASM
+    for (const char *weight : {"Regular", "Bold"})
+        QFontDatabase::addApplicationFont(
+            QStringLiteral(":/fonts/LiberationSans-%1.ttf").arg(weight));
+#endif
     Form1 window;
 #ifdef Q_OS_WASM
     // The page is the window's screen, and the window always fills it.
     window.setFullScreen(true);
+    // The page makes the window active while its controls are still hidden, and Qt then gives
+    // the focus to the control after the one that asked for it.
+    window.findChild<QWidget *>(QStringLiteral("txt_Eingabe"))->setFocus();
     new PageAccessibility(&window);
 #else
     window.startAt(options.zoom ? options.zoom : zoom::stored().value_or(zoom::kSmallest));
