@@ -3,13 +3,16 @@
 web server (in a subfolder), does what standard input says, one command a line, and prints what
 it was asked to tell.
 
-    xvfb-run -a python3 tools/browse.py webkit build-web <<'EOF'
+    xvfb-run -a python3 tools/browse.py webkit|chromium build-web [SCALE] <<'EOF'
     click cmd_Einer_plus     a mouse click in the middle of the control
     tap cmd_Einer_plus       a finger's tap there
     activate cmd_ok          as a screen reader activates it: found in the page's accessibility
                              tree by its name, and its default action done
-    type 999                 keys typed where the focus is; also: key Tab, key shift+Tab,
-                             key space, key Return
+    type 999                 keys typed where the focus is; also: key TAB, key SHIFT+TAB,
+                             key SPACE, key RETURN
+    insert -30000            text put in where the focus is without keys, as a paste or a
+                             tablet's keyboard puts it
+    size 800x1200            the browser window's size, as when a tablet is turned
     wait 300                 waits that many milliseconds
     rows                     both rows as the page's elements give them, thousands first
     lit                      each cell that was red since the last `lit`, in turn: its name, how
@@ -19,11 +22,12 @@ it was asked to tell.
                              browser's accessibility tree has them
     said                     the live region's messages, one a line
     focus                    the control whose element has the page's focus
-    offline                  stops the web server and loads the page again
+    offline                  stops the web server, loads the page again and tells whether the
+                             service worker kept it
     shot FILE.png            a screenshot
     EOF
 
-Chromium runs headless; WebKit (WebKitGTK's WebDriver and MiniBrowser) needs an X screen.
+SCALE is the device pixel ratio (Chromium only; 2 as on an iPad). Chromium runs headless; WebKit (WebKitGTK's WebDriver and MiniBrowser) needs an X screen.
 Needs python3-selenium, chromium and chromium-driver, or webkit2gtk-driver.
 """
 import functools
@@ -73,7 +77,7 @@ requestAnimationFrame(look);
 """ % ROOT
 
 
-def start_browser(name):
+def start_browser(name, scale):
     if name == "chromium":
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
@@ -81,7 +85,7 @@ def start_browser(name):
         for argument in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
                          "--disable-gpu", "--no-first-run", "--disable-background-networking",
                          "--disable-component-update", "--disable-sync", "--window-size=1280,800",
-                         "--force-renderer-accessibility"):
+                         "--force-renderer-accessibility", f"--force-device-scale-factor={scale}"):
             options.add_argument(argument)
         service = webdriver.ChromeService("/usr/bin/chromedriver")
         return webdriver.Chrome(options=options, service=service)
@@ -116,10 +120,10 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
 
 
 class Page:
-    def __init__(self, browser, folder):
+    def __init__(self, browser, folder, scale):
         self.browser = browser
         self.server = Server(pathlib.Path(folder))
-        self.driver = start_browser(browser)
+        self.driver = start_browser(browser, scale)
         self.driver.set_script_timeout(30)
         self.load()
 
@@ -176,17 +180,24 @@ class Page:
     def tree(self):
         names = self.js(f"return [...{ROOT}.querySelectorAll('[id^=lbl_],[id^=cmd_],[id^=txt_]')]"
                         ".map(e => e.id)")
+        if self.browser == "chromium":
+            self.cdp("Accessibility.enable")
         for name in names:
             if self.browser == "chromium":
                 node = self.cdp("Accessibility.getPartialAXTree",
                                 backendNodeId=self.backend_node(name),
                                 fetchRelatives=False)["nodes"][0]
-                value = lambda key: node.get(key, {}).get("value", "")
-                print(f"{name}|{value('role')}|{value('name')}|{value('description')}")
+                description = node.get("description", {}).get("value", "")
+                if node["role"]["value"] == "generic":  # a label: its text is what is read
+                    node = self.cdp("Accessibility.getChildAXNodes", id=node["nodeId"])["nodes"][0]
+                role, label = node["role"]["value"], node.get("name", {}).get("value", "")
             else:
                 element = self.element(name)
+                role, label = element.aria_role, element.accessible_name
                 description = element.get_attribute("aria-description") or ""
-                print(f"{name}|{element.aria_role}|{element.accessible_name}|{description}")
+                if role == "generic":
+                    role, label = "StaticText", element.get_property("textContent")
+            print(f"{name}|{role}|{label}|{description}")
 
     def said(self):
         if self.browser != "chromium":
@@ -217,6 +228,11 @@ class Page:
             self.activate(rest)
         elif command == "type":
             ActionChains(self.driver).send_keys(rest).perform()
+        elif command == "insert":
+            self.js("document.execCommand('insertText', false, arguments[0])", rest)
+        elif command == "size":
+            width, height = rest.split("x")
+            self.driver.set_window_size(int(width), int(height))
         elif command == "key":
             keys = ActionChains(self.driver)
             *held, key = rest.split("+")
@@ -243,6 +259,7 @@ class Page:
         elif command == "offline":
             self.server.stop()
             self.load()
+            print("kept:", self.js("return !!navigator.serviceWorker.controller"))
         elif command == "shot":
             self.driver.save_screenshot(rest)
         elif command:
@@ -251,7 +268,7 @@ class Page:
 
 
 def main():
-    page = Page(sys.argv[1], sys.argv[2])
+    page = Page(sys.argv[1], sys.argv[2], sys.argv[3] if len(sys.argv) > 3 else 1)
     try:
         for line in sys.stdin:
             page.run(line)
