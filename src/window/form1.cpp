@@ -60,13 +60,15 @@ QString ofRow(Row row) {
     return row == Row::Counter ? QStringLiteral("des Zählers") : QStringLiteral("der Hilfszahl");
 }
 
+// Only the colours, no fill: Qt leaves a child it fills with an opaque colour out when it repaints
+// the window, trusting the pixels already there; but on Wayland its own title bar, going or coming
+// back with full screen, starts the window on a new, empty buffer.
 void setColours(QWidget *widget, const QColor &fore, const QColor &ground) {
     QPalette palette = widget->palette();
     if (fore.isValid())
         palette.setColor(QPalette::WindowText, fore);
     palette.setColor(QPalette::Window, ground);
     widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
 }
 
 } // namespace
@@ -166,7 +168,6 @@ void Form1::createControls() {
         auto *label = new QLabel(QString::fromLatin1(heading.caption));
         place(label, QStringLiteral("lbl_%1_Text").arg(placeName(kColumns[column])),
               QRect(heading.left, 480, heading.width, 252), 9.6, true);
-        setColours(label, QColor(), kApricot);
         const QString name = QString::fromLatin1(placeName(kColumns[column]));
         describe(label, name, QStringLiteral("Überschrift der Spalte %1").arg(name));
     }
