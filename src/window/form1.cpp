@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
@@ -313,9 +314,11 @@ void Form1::startAt(int percent) {
 bool Form1::fits(int percent) const {
     if (percent == zoom::kSmallest)
         return true;
-    // The title bar and borders are only known once the window is on the screen.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    const QSize needed = twipsRect(kClient, percent / 100.0).size() + frame;
+    // The title bar and borders are only known once the window is on the screen. Asked of the
+    // window itself: the widget is not told when the title bar Qt draws itself on Wayland comes
+    // back after full screen, and would count none.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize needed = twipsRect(kClient, percent / 100.0).size().grownBy(frame);
     const QSize available = screen()->availableGeometry().size();
     return needed.width() <= available.width() && needed.height() <= available.height();
 }
