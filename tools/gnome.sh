@@ -12,7 +12,9 @@
 #   eval JS               prints what GNOME Shell makes of JS (harness.window() is the window)
 #   EOF
 #
-# Each key and the start are followed by a pause, in which the program and the shell draw.
+# --screen is the virtual monitor's size, --scale its scale (between whole numbers with GNOME's
+# fractional scaling turned on). Each key and the start are followed by a pause, in which the
+# program and the shell draw.
 # QT_QPA_PLATFORM=xcb env PROGRAM runs it through Xwayland, say. Run as root, the shell runs as
 # the user nurvelo-gnome, made if missing, since GNOME warns over the screen's top when it runs
 # as root. Exits 77 where a tool is missing.
