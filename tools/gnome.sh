@@ -9,6 +9,7 @@
 #   place                 prints the window's frame (title bar and borders too), X Y W H, then
 #                         the same of all it draws (shadows too)
 #   wait 2                waits that many seconds
+#   platform              prints how the window is shown: x11 (through Xwayland) or wayland
 #   eval JS               prints what GNOME Shell makes of JS (harness.window() is the window)
 #   EOF
 #
@@ -224,6 +225,7 @@ while read -r command argument; do
             false false "$scratch/shot.png" >/dev/null) && cat "$scratch/shot.png" >"$argument"
         ;;
     place) evaluate 'harness.place()' ;;
+    platform) evaluate 'harness.window().get_client_type() === 1 ? "x11" : "wayland"' ;;
     wait) sleep "$argument" ;;
     eval) evaluate "$argument" ;;
     *) echo "unknown command: $command" >&2 ;;
