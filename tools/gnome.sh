@@ -41,6 +41,8 @@ if [ "${1:-}" != --own-processes ]; then
     if [ "$(id -u)" -eq 0 ]; then
         id nurvelo-gnome >/dev/null 2>&1 ||
             useradd --system --user-group --no-create-home --shell /usr/sbin/nologin nurvelo-gnome
+        # Xwayland's sockets go here, made at boot as a desktop system does; a chroot has none.
+        install -d -m 1777 -o root -g root /tmp/.X11-unix
         user=nurvelo-gnome
     else
         user=$(id -un) own=(--map-current-user)
