@@ -35,7 +35,9 @@ for pass in "gnome x11 " "gnome wayland QT_QPA_PLATFORM=wayland" "kde wayland ";
             IFS=, read -r l t w h <<<"$region"
             crops+=('(' -clone 0 -crop "$(px "$w")x$(px "$h")+$((x + $(px "$l")))+$((y + $(px "$t")))" ')')
         done
-        for colours in $(convert "$shot" "${crops[@]}" -delete 0 -format "$measures " info:); do
+        read -ra seen < <(convert "$shot" "${crops[@]}" -delete 0 -format "$measures " info:)
+        [ ${#seen[@]} -eq 12 ] || { echo "$step: no screenshot"; failed=1; }
+        for colours in "${seen[@]}"; do
             IFS=, read -r low r g b <<<"$colours"
             # Dark text on apricot (255, 224, 192); green digits on black.
             ((i++ < 4 ? low < 100 && r > 245 && g > 214 && g < 234 && b > 182 && b < 202
