@@ -27,7 +27,8 @@ if [ "${1:-}" != --own-processes ]; then
         command -v $tool >/dev/null || { echo "skipped: $tool is not installed" >&2; exit 77; }
     done
     [ -e $protocol ] || { echo "skipped: plasma-wayland-protocols is not installed" >&2; exit 77; }
-    PATH=/usr/local/bin:/usr/bin:/bin python3 -c 'import dbus' 2>/dev/null || { echo "skipped: python3-dbus is not installed" >&2; exit 77; }
+    PATH=/usr/local/bin:/usr/bin:/bin python3 -c 'import dbus' 2>/dev/null ||
+        { echo "skipped: python3-dbus is not installed" >&2; exit 77; }
     [ $# -gt 0 ] || { echo "usage: $0 [--screen WxH] PROGRAM [ARGS]" >&2; exit 2; }
     # Whatever KWin and the program leave running ends with this process namespace.
     exec unshare --pid --fork --mount-proc --kill-child=TERM bash "$here" --screen "$screen" \
@@ -49,7 +50,8 @@ printf '[Windows]\nPlacement=ZeroCornered\n' >"$scratch/home/.config/kwinrc"
 # that grants them.
 session=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$scratch/home" USER="$(id -un)" LANG=C.UTF-8
     XDG_RUNTIME_DIR="$scratch/run" XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=KDE
-    KDE_FULL_SESSION=true WAYLAND_DISPLAY=wayland-nurvelo DBUS_SESSION_BUS_ADDRESS="unix:path=$scratch/run/bus"
+    KDE_FULL_SESSION=true WAYLAND_DISPLAY=wayland-nurvelo
+    DBUS_SESSION_BUS_ADDRESS="unix:path=$scratch/run/bus"
     KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 KWIN_WAYLAND_NO_PERMISSION_CHECKS=1
     QT_LOGGING_RULES='js.debug=true;kwin_scripting.debug=true')
 "${session[@]}" dbus-daemon --session --address="unix:path=$scratch/run/bus" --nofork --nopidfile \
@@ -60,24 +62,29 @@ in_session() { "${session[@]}" "$@"; }
 # shellcheck disable=SC2016 # expanded by that program
 printf '#!/bin/sh\necho "$DISPLAY $XAUTHORITY" >%s/x11\n' "$scratch" >"$scratch/tell" &&
     chmod +x "$scratch/tell"
-"${session[@]}" "$scratch/kwin_wayland" --virtual --width "${screen%x*}" --height "${screen#*x}" --xwayland \
-    --no-lockscreen --socket wayland-nurvelo "$scratch/tell" >"$scratch/kwin.log" 2>&1 &
+"${session[@]}" "$scratch/kwin_wayland" --virtual --width "${screen%x*}" --height "${screen#*x}" \
+    --xwayland --no-lockscreen --socket wayland-nurvelo "$scratch/tell" >"$scratch/kwin.log" 2>&1 &
 kwin=$!
-waitfor 300 test -s "$scratch/x11" || { echo "KWin did not start:" >&2; tail -n 20 "$scratch/kwin.log" >&2; exit 1; }
+if ! waitfor 300 test -s "$scratch/x11"; then
+    echo "KWin did not start:" >&2
+    tail -n 20 "$scratch/kwin.log" >&2
+    exit 1
+fi
 read -r display xauthority <"$scratch/x11"
 
 # What a KWin script prints of JS, as a string.
 evaluate() {
     local name=harness$RANDOM id
     cat >"$scratch/$name.js" <<EOF
-const harness = {window: () => (workspace.windowList ? workspace.windowList() : workspace.clientList())
-    .find(window => window.pid === $program)};
+// KWin 5 lists clients, KWin 6 windows.
+const windows = workspace.windowList ? workspace.windowList() : workspace.clientList();
+const harness = {window: () => windows.find(window => window.pid === $program)};
 print("$name " + ($1));
 EOF
     id=$(in_session gdbus call --session --dest org.kde.KWin --object-path /Scripting \
         --method org.kde.kwin.Scripting.loadScript "$scratch/$name.js" "$name") || return 1
     id=${id//[^0-9]/}
-    # KWin 6 names its scripts' objects otherwise.
+    # KWin 5 names its scripts' objects by number alone.
     in_session gdbus call --session --dest org.kde.KWin --object-path "/Scripting/Script$id" \
         --method org.kde.kwin.Script.run >/dev/null 2>&1 ||
         in_session gdbus call --session --dest org.kde.KWin --object-path "/$id" \
@@ -91,8 +98,8 @@ screenshot() {
     in_session python3 - "$1" <<'EOF'
 import dbus, os, subprocess, sys
 read, write = os.pipe()
-screenshots = dbus.Interface(dbus.SessionBus().get_object('org.kde.KWin', '/org/kde/KWin/ScreenShot2'),
-                             'org.kde.KWin.ScreenShot2')
+kwin = dbus.SessionBus().get_object('org.kde.KWin', '/org/kde/KWin/ScreenShot2')
+screenshots = dbus.Interface(kwin, 'org.kde.KWin.ScreenShot2')
 told = screenshots.CaptureActiveScreen({}, dbus.types.UnixFd(write))
 os.close(write)
 with os.fdopen(read, 'rb') as pipe:
@@ -108,7 +115,9 @@ EOF
 "${session[@]}" DISPLAY="$display" XAUTHORITY="$xauthority" "$@" >&2 &
 program=$!
 trap 'kill $program $kwin 2>/dev/null; wait $program $kwin; rm -rf "$scratch"' EXIT
-shown() { [ "$(evaluate 'harness.window() ? harness.window().active : false' 2>/dev/null)" = true ]; }
+shown() {
+    [ "$(evaluate 'harness.window() ? harness.window().active : false' 2>/dev/null)" = true ]
+}
 waitfor 300 shown || { echo "no window of $1 got the keyboard" >&2; exit 1; }
 sleep 2
 
