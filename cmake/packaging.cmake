@@ -22,6 +22,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 # window's layout was drawn for.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation2)
+# Nothing for Wayland: on GNOME the window goes through Xwayland, with the X11 platform plugin that
+# libqt6gui6 holds, and on other desktops Qt falls back to it where qt6-wayland is missing.
 
 include(CPack)
 

@@ -15,7 +15,8 @@ build=${NURVELO_BUILD:-build}
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 install_missing() {
-    local missing=() package
+    local options=() missing=() package
+    [ "$1" != --no-install-recommends ] || { options=("$1") && shift; }
     for package in "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
             missing+=("$package")
@@ -24,7 +25,7 @@ install_missing() {
     $sudo apt-get update -qq
     # The Debian 13 leg and the Windows build may share a chroot, and its package lock.
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=600 \
-        "${missing[@]}"
+        "${options[@]}" "${missing[@]}"
 }
 # What building Nurvelo needs; Qt's translations give its own menus and shortcut names in German.
 build_tools=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 qt6-translations-l10n)
@@ -46,6 +47,11 @@ test_here() {
     # desktops and Debian for what is packaged.
     install_missing xvfb xauth imagemagick openbox xdotool orca dbus at-spi2-core procps clang \
         desktop-file-utils appstream dpkg-dev file lintian
+    # GNOME Shell and KWin without a screen for the window on Wayland (tools/gnome.sh and
+    # tools/kde.sh, which builds a client of KWin's fake input); not what a whole desktop would
+    # recommend beside them.
+    install_missing --no-install-recommends gnome-shell xwayland qt6-wayland kwin-wayland \
+        kwin-style-breeze plasma-wayland-protocols libwayland-dev python3-dbus
     # libFuzzer comes with the runtime of the clang that is installed, whichever version it is.
     install_missing "libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev"
 

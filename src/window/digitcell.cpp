@@ -4,7 +4,6 @@
 
 DigitCell::DigitCell(QWidget *parent) : QLabel(parent) {
     setAlignment(Qt::AlignCenter);
-    setAutoFillBackground(true);
 }
 
 QFont DigitCell::fittedFont() const {
@@ -20,6 +19,8 @@ QFont DigitCell::fittedFont() const {
 
 void DigitCell::paintEvent(QPaintEvent *) {
     QPainter painter(this);
+    // The ground painted here, not filled by Qt, so the cell is repainted with its window.
+    painter.fillRect(rect(), palette().window());
     painter.setFont(fittedFont());
     painter.setPen(palette().color(foregroundRole()));
     painter.drawText(contentsRect(), static_cast<int>(alignment()), text());

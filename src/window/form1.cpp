@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
@@ -60,13 +61,15 @@ QString ofRow(Row row) {
     return row == Row::Counter ? QStringLiteral("des Zählers") : QStringLiteral("der Hilfszahl");
 }
 
+// Only the colours, no fill: Qt leaves a child it fills with an opaque colour out when it repaints
+// the window, trusting the pixels already there; but on Wayland its own title bar, going or coming
+// back with full screen, starts the window on a new, empty buffer.
 void setColours(QWidget *widget, const QColor &fore, const QColor &ground) {
     QPalette palette = widget->palette();
     if (fore.isValid())
         palette.setColor(QPalette::WindowText, fore);
     palette.setColor(QPalette::Window, ground);
     widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
 }
 
 } // namespace
@@ -166,7 +169,6 @@ void Form1::createControls() {
         auto *label = new QLabel(QString::fromLatin1(heading.caption));
         place(label, QStringLiteral("lbl_%1_Text").arg(placeName(kColumns[column])),
               QRect(heading.left, 480, heading.width, 252), 9.6, true);
-        setColours(label, QColor(), kApricot);
         const QString name = QString::fromLatin1(placeName(kColumns[column]));
         describe(label, name, QStringLiteral("Überschrift der Spalte %1").arg(name));
     }
@@ -312,9 +314,11 @@ void Form1::startAt(int percent) {
 bool Form1::fits(int percent) const {
     if (percent == zoom::kSmallest)
         return true;
-    // The title bar and borders are only known once the window is on the screen.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    const QSize needed = twipsRect(kClient, percent / 100.0).size() + frame;
+    // The title bar and borders are only known once the window is on the screen. Asked of the
+    // window itself: the widget is not told when the title bar Qt draws itself on Wayland comes
+    // back after full screen, and would count none.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize needed = twipsRect(kClient, percent / 100.0).size().grownBy(frame);
     const QSize available = screen()->availableGeometry().size();
     return needed.width() <= available.width() && needed.height() <= available.height();
 }

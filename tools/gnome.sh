@@ -1,0 +1,235 @@
+#!/bin/bash
+# Runs a program on a GNOME Shell of its own without a screen (Wayland, with Xwayland), started
+# as GNOME starts programs; does what standard input says, one command a line; and prints what
+# it was asked to tell.
+#
+#   bash tools/gnome.sh [--screen 1920x1080] [--scale 2] build/src/Nurvelo [ARGS] <<'EOF'
+#   key F11               presses keys in turn: F11, Escape, ctrl+plus, ctrl+shift+a ...
+#   shot full.png         saves the whole screen
+#   place                 prints the window's frame (title bar and borders too), X Y W H, then
+#                         the same of all it draws (shadows too)
+#   wait 2                waits that many seconds
+#   platform              prints how the window is shown: x11 (through Xwayland) or wayland
+#   eval JS               prints what GNOME Shell makes of JS (harness.window() is the window)
+#   EOF
+#
+# --screen is the virtual monitor's size, --scale its scale (between whole numbers with GNOME's
+# fractional scaling turned on). Each key and the start are followed by a pause, in which the
+# program and the shell draw.
+# QT_QPA_PLATFORM=xcb env PROGRAM runs it through Xwayland, say. Run as root, the shell runs as
+# the user nurvelo-gnome, made if missing, since GNOME warns over the screen's top when it runs
+# as root. Exits 77 where a tool is missing.
+# shellcheck disable=SC2317 # the functions are called through waitfor
+set -u
+here=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
+waitfor() { for _ in $(seq "$1"); do "${@:2}" && return; sleep 0.1; done; false; }
+screen=1920x1080 scale=1
+while [ $# -gt 0 ]; do
+    case $1 in
+    --screen) screen=$2; shift 2 ;;
+    --scale) scale=$2; shift 2 ;;
+    *) break ;;
+    esac
+done
+
+if [ "${1:-}" != --own-processes ]; then
+    for tool in gnome-shell Xwayland dbus-daemon gdbus unshare setpriv; do
+        command -v $tool >/dev/null || { echo "skipped: $tool is not installed" >&2; exit 77; }
+    done
+    [ $# -gt 0 ] || { echo "usage: $0 [--screen WxH] [--scale N] PROGRAM [ARGS]" >&2; exit 2; }
+    own=()
+    if [ "$(id -u)" -eq 0 ]; then
+        id nurvelo-gnome >/dev/null 2>&1 ||
+            useradd --system --user-group --no-create-home --shell /usr/sbin/nologin nurvelo-gnome
+        # Xwayland's sockets go here, made at boot as a desktop system does; a chroot has none.
+        install -d -m 1777 -o root -g root /tmp/.X11-unix
+        user=nurvelo-gnome
+    else
+        user=$(id -un) own=(--map-current-user)
+    fi
+    # Whatever the shell and the program leave running ends with this process namespace.
+    exec unshare "${own[@]}" --pid --fork --mount-proc --kill-child=TERM \
+        bash "$here" --screen "$screen" --scale "$scale" --own-processes "$user" "$@"
+fi
+user=$2 && shift 2
+
+scratch=$(mktemp -d) && trap 'rm -rf "$scratch"' EXIT && trap 'exit 1' INT TERM HUP
+home=$scratch/home run=$scratch/run data=$scratch/data
+mkdir -p "$home/.local/share/gnome-shell" "$run" "$data/gnome-shell/modes" \
+    "$data/gnome-shell/extensions/harness@nurvelo"
+# Else GNOME Shell tells at the first start, over the top of the screen, that it cannot lock it.
+touch "$home/.local/share/gnome-shell/lock-warning-shown"
+chmod 700 "$run"
+
+# The shell's Eval and Screenshot answer anyone only in unsafe mode, which no option sets: a
+# session mode turns it on through an extension of its own.
+major=$(gnome-shell --version | grep -o '[0-9]*' | head -n 1)
+cat >"$data/gnome-shell/modes/nurvelo.json" <<'EOF'
+{"parentMode": "user", "enabledExtensions": ["harness@nurvelo"], "showWelcomeDialog": false}
+EOF
+cat >"$data/gnome-shell/extensions/harness@nurvelo/metadata.json" <<EOF
+{"uuid": "harness@nurvelo", "name": "harness", "description": "Eval for tests", "shell-version": ["$major"]}
+EOF
+extension() {
+    cat <<'EOF'
+class Harness {
+    enable() {
+        global.context.unsafe_mode = true;
+        // Its notice would cover the top of the screen.
+        Main.messageTray.getSources().forEach(source => source.destroy());
+        const seat = Clutter.get_default_backend().get_default_seat();
+        const keyboard = seat.create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE);
+        const modifiers = {ctrl: 'Control_L', shift: 'Shift_L', alt: 'Alt_L', super: 'Super_L'};
+        const windows = () => global.get_window_actors().map(actor => actor.meta_window);
+        globalThis.harness = {
+            pid: 0,
+            ready: () => !Main.layoutManager._startingUp && !Main.overview.visible,
+            environment: () => ['DISPLAY', 'XAUTHORITY'].map(name => GLib.getenv(name) ?? ''),
+            window: () => windows().find(window => window.get_pid() === harness.pid),
+            focused: () => harness.window()?.has_focus() ?? false,
+            // Keys as 'ctrl+plus': held in turn, let go in reverse.
+            key(combination) {
+                const keyvals = combination.split('+').map(name => {
+                    const keyval = Clutter[`KEY_${modifiers[name] ?? name}`];
+                    if (keyval === undefined)
+                        throw new Error(`no key ${name}`);
+                    return keyval;
+                });
+                for (const keyval of keyvals)
+                    keyboard.notify_keyval(GLib.get_monotonic_time(), keyval, Clutter.KeyState.PRESSED);
+                for (const keyval of keyvals.reverse())
+                    keyboard.notify_keyval(GLib.get_monotonic_time(), keyval, Clutter.KeyState.RELEASED);
+            },
+            // The frame as the program tells it, then what it draws; a program drawing its own
+            // title bar may tell it wrong.
+            place() {
+                return [harness.window().get_frame_rect(), harness.window().get_buffer_rect()]
+                    .map(rect => `${rect.x} ${rect.y} ${rect.width} ${rect.height}`).join('  ');
+            },
+        };
+    }
+
+    disable() {}
+}
+EOF
+}
+# GNOME 45 and later load extensions as modules.
+if [ "$major" -ge 45 ]; then
+    cat <<'EOF'
+import Clutter from 'gi://Clutter';
+import GLib from 'gi://GLib';
+import * as Main from 'resource:///org/gnome/shell/ui/main.js';
+EOF
+    extension | sed 's/^class Harness/export default class Harness/'
+else
+    cat <<'EOF'
+const {Clutter, GLib} = imports.gi;
+const Main = imports.ui.main;
+function init() {
+    return new Harness();
+}
+EOF
+    extension
+fi >"$data/gnome-shell/extensions/harness@nurvelo/extension.js"
+
+# Without a system bus of its own the shell aborts where systemd's seats are to be seen, looking
+# for a seat it has not got.
+cat >"$scratch/system.conf" <<EOF
+<busconfig>
+  <type>system</type>
+  <listen>unix:path=$run/system_bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/><allow own="*"/><allow send_destination="*"/><allow receive_sender="*"/>
+  </policy>
+</busconfig>
+EOF
+chown -R "$user:" "$scratch"
+[ "$user" = "$(id -un)" ] && as_user=() ||
+    as_user=(setpriv --reuid="$user" --regid="$(id -g "$user")" --init-groups)
+session=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$home" USER="$user" LANG=C.UTF-8
+    XDG_RUNTIME_DIR="$run" XDG_DATA_DIRS="$data:/usr/local/share:/usr/share"
+    XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME WAYLAND_DISPLAY=wayland-nurvelo
+    DBUS_SESSION_BUS_ADDRESS="unix:path=$run/bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$run/system_bus")
+# In the background, the process it starts is $! itself.
+in_session() { exec "${as_user[@]}" "${session[@]}" "$@"; }
+
+(in_session dbus-daemon --config-file="$scratch/system.conf" --nofork --nopidfile >/dev/null 2>&1) &
+(in_session dbus-daemon --session --address="unix:path=$run/bus" --nofork --nopidfile \
+    >/dev/null 2>&1) &
+waitfor 100 test -S "$run/bus" && waitfor 100 test -S "$run/system_bus" || exit 1
+# Scales between whole numbers only with this, as GNOME's settings offer them.
+case $scale in
+*.*) (in_session gsettings set org.gnome.mutter experimental-features \
+    "['scale-monitor-framebuffer']") ;;
+esac
+(cd "$scratch" && in_session gnome-shell --wayland --headless --virtual-monitor "$screen" \
+    --wayland-display=wayland-nurvelo --mode=nurvelo >"$scratch/shell.log" 2>&1) &
+shell=$!
+
+# The result of JS in the shell, as it would print: a string without its quotes.
+evaluate() {
+    local answer
+    answer=$( (in_session gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+        --method org.gnome.Shell.Eval "$1") 2>&1) || { echo "$answer" >&2; return 1; }
+    case $answer in
+    "(true, '"*) answer=${answer#"(true, '"} && answer=${answer%"')"} &&
+        answer=${answer#\"} && echo "${answer%\"}" ;;
+    *) echo "$answer" >&2; return 1 ;;
+    esac
+}
+started() { [ "$(evaluate 'Main.overview.hide(); harness.ready()' 2>/dev/null)" = true ]; }
+if ! waitfor 600 started; then
+    echo "GNOME Shell did not start:" >&2
+    tail -n 20 "$scratch/shell.log" >&2
+    exit 1
+fi
+read -r display xauthority <<<"$(evaluate 'harness.environment().join(" ")')"
+display_config() {
+    (in_session gdbus call --session --dest org.gnome.Mutter.DisplayConfig \
+        --object-path /org/gnome/Mutter/DisplayConfig --method "org.gnome.Mutter.DisplayConfig.$1" \
+        "${@:2}")
+}
+if [ "$scale" != 1 ]; then
+    # The one monitor in its current mode, at that scale.
+    state=$(display_config GetCurrentState)
+    serial=$(grep -o 'uint32 [0-9]*' <<<"$state" | head -n 1)
+    connector=$(grep -o "'[^']*'" <<<"$state" | head -n 1)
+    mode=$(grep -o "'[^']*@[^']*'" <<<"$state" | head -n 1)
+    display_config ApplyMonitorsConfig "${serial#uint32 }" 1 \
+        "[(0, 0, $scale, 0, true, [($connector, $mode, @a{sv} {})])]" '@a{sv} {}' >/dev/null || exit 1
+fi
+
+# X programs learn the scale and the fonts' settings from it, as in a GNOME session.
+if [ -x /usr/libexec/gsd-xsettings ]; then
+    (in_session env DISPLAY="$display" XAUTHORITY="$xauthority" /usr/libexec/gsd-xsettings \
+        >/dev/null 2>&1) &
+    sleep 1
+fi
+# What the program prints goes to standard error, apart from what is asked for.
+(in_session env DISPLAY="$display" XAUTHORITY="$xauthority" "$@" >&2) &
+program=$!
+trap 'kill $program $shell 2>/dev/null; wait $program $shell; rm -rf "$scratch"' EXIT
+evaluate "harness.pid = $program" >/dev/null
+shown() { [ "$(evaluate 'harness.focused()' 2>/dev/null)" = true ]; }
+waitfor 300 shown || { echo "no window of $1 got the keyboard" >&2; exit 1; }
+sleep 2
+
+while read -r command argument; do
+    case $command in
+    key)
+        for combination in $argument; do evaluate "harness.key('$combination')" >/dev/null; done
+        sleep 1
+        ;;
+    shot)
+        (in_session gdbus call --session --dest org.gnome.Shell.Screenshot \
+            --object-path /org/gnome/Shell/Screenshot --method org.gnome.Shell.Screenshot.Screenshot \
+            false false "$scratch/shot.png" >/dev/null) && cat "$scratch/shot.png" >"$argument"
+        ;;
+    place) evaluate 'harness.place()' ;;
+    platform) evaluate 'harness.window().get_client_type() === 1 ? "x11" : "wayland"' ;;
+    wait) sleep "$argument" ;;
+    eval) evaluate "$argument" ;;
+    *) echo "unknown command: $command" >&2 ;;
+    esac
+done
