@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian or Ubuntu machine is missing, builds, and then
 #   run          starts the program;
-#   test         runs every test: here, again on Debian 13 (Qt 6.8, Orca 48) in a chroot, and
-#                the Windows program under Wine (what `windows` does);
+#   test         runs every test: here, again on Debian 13 (Qt 6.8, Orca 48) in a chroot, the
+#                Windows program under Wine (what `windows` does) and the web page in two
+#                browsers (what `web` does);
 #   windows      builds the Windows program and its installer on Debian 13 and tests them
 #                under Wine;
-#   web          builds the web page, Nurvelo in WebAssembly, on Debian 13 into build-web/;
+#   web          builds the web page, Nurvelo in WebAssembly, on Debian 13 into build-web/, and
+#                tests it in Chromium and WebKit;
 #   test-here    runs every test on this system only, as the first two legs of `test` do;
 #   windows-here is the Windows leg itself, on Debian 13, and web-here the web page's.
 set -euo pipefail
@@ -49,9 +51,12 @@ test_here() {
         desktop-file-utils appstream dpkg-dev file lintian
     # GNOME Shell and KWin without a screen for the window on Wayland (tools/gnome.sh and
     # tools/kde.sh, which builds a client of KWin's fake input); not what a whole desktop would
-    # recommend beside them.
-    install_missing --no-install-recommends gnome-shell xwayland qt6-wayland kwin-wayland \
-        kwin-style-breeze plasma-wayland-protocols libwayland-dev python3-dbus
+    # recommend beside them. KWin 6 without a GPU draws without OpenGL and then takes no
+    # screenshots, so KWin only where it is KWin 5 (Debian 12).
+    install_missing --no-install-recommends gnome-shell xwayland qt6-wayland
+    [ "$(. /etc/os-release && echo "$VERSION_CODENAME")" != bookworm ] ||
+        install_missing --no-install-recommends kwin-wayland kwin-style-breeze \
+            plasma-wayland-protocols libwayland-dev python3-dbus
     # libFuzzer comes with the runtime of the clang that is installed, whichever version it is.
     install_missing "libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev"
 
@@ -101,7 +106,8 @@ windows_here() {
 
 # The web page in build-web/, which holds only what a browser loads, so that it can go onto a web
 # server as it is: Nurvelo built with Debian's emscripten against a static Qt built once from
-# Debian's source (tools/static-qt.sh); the build itself in build-web-cmake/.
+# Debian's source (tools/static-qt.sh); the build itself in build-web-cmake/. Then the page in
+# Chromium and in WebKit.
 web_here() {
     install_missing "${build_tools[@]}" emscripten python3 python3-fonttools
     local qt
@@ -118,9 +124,12 @@ web_here() {
     for file in build-web/*; do
         size=$(gzip -9c "$file" | wc -c)
         total=$((total + size))
-        printf '%-24s %9d bytes, %9d with gzip -9\n' "$file" "$(stat -c %s "$file")" "$size"
+        printf '%-30s %9d bytes, %9d with gzip -9\n' "$file" "$(stat -c %s "$file")" "$size"
     done
-    printf '%-24s %9s        %9d with gzip -9\n' "the page" "" "$total"
+    printf '%-30s %9s        %9d with gzip -9\n' "the page" "" "$total"
+
+    install_missing chromium chromium-driver webkit2gtk-driver python3-selenium xvfb xauth
+    bash tests/window/in_browser.sh build-web
 }
 
 case "${1:-}" in
@@ -137,6 +146,7 @@ test)
     leg "$(. /etc/os-release && echo "$PRETTY_NAME")" test_here
     leg "Debian 13 in a chroot" elsewhere test-here
     leg "Windows under Wine" elsewhere windows-here
+    leg "The web page" elsewhere web-here
     ;;
 windows)
     leg "Windows under Wine" elsewhere windows-here

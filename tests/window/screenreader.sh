@@ -12,6 +12,4 @@ place='(Hilfszahl )?(Einer|Zehner|Hunderter|Tausender) [0-9]+'
 said=$(grep -E "^(notification )?($place|Zähler [0-9]+(, Hilfszahl [0-9]+)?|Geht nicht, .*)\.?$" \
     <<<"$heard" | sed -E 's/^notification //; s/\.$//' | paste -sd '/')
 # The row is told once a click and the one that came during its highlight are both done.
-[ "$said" = "Zähler 999/Einer 0/Einer 1/Zehner 0/Hunderter 0/Tausender 1/Zähler 1001/Zehner 1/\
-Zehner 2/Zähler 1021/Geht nicht, keine Einer in der Hilfszahl/Einer 0/Hilfszahl Einer 1/\
-Zähler 1020, Hilfszahl 1" ] || { printf 'Orca said:\n%s\n' "$heard"; exit 1; }
+[ "$said" = "$(paste -sd / "$(dirname "$0")/lesson.txt")" ] || { printf 'Orca said:\n%s\n' "$heard"; exit 1; }
