@@ -85,7 +85,7 @@ def start_browser(name, scale):
         for argument in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
                          "--disable-gpu", "--no-first-run", "--disable-background-networking",
                          "--disable-component-update", "--disable-sync", "--window-size=1280,800",
-                         "--force-renderer-accessibility", f"--force-device-scale-factor={scale}"):
+                         f"--force-device-scale-factor={scale}"):
             options.add_argument(argument)
         service = webdriver.ChromeService("/usr/bin/chromedriver")
         return webdriver.Chrome(options=options, service=service)
@@ -120,11 +120,13 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
 
 
 class Page:
-    def __init__(self, browser, folder, scale):
-        self.browser = browser
+    def __init__(self, browser, folder, scale=1, watch=True, before=None):
+        self.browser, self.watch = browser, watch
         self.server = Server(pathlib.Path(folder))
         self.driver = start_browser(browser, scale)
         self.driver.set_script_timeout(30)
+        if before:  # run in the page before anything of its own
+            self.cdp("Page.addScriptToEvaluateOnNewDocument", source=before)
         self.load()
 
     def load(self):
@@ -135,7 +137,8 @@ class Page:
             time.sleep(0.1)
         else:
             raise SystemExit("the window did not show")
-        self.js(WATCH, CELLS)
+        if self.watch:
+            self.js(WATCH, CELLS)
 
     def js(self, script, *arguments):
         try:
@@ -167,6 +170,7 @@ class Page:
         if self.browser != "chromium":
             return self.js("arguments[0].click()", self.element(name))
         # Found as a screen reader finds it, by its role and name in the accessibility tree.
+        self.cdp("Accessibility.enable")
         described = self.cdp("Accessibility.getPartialAXTree",
                              backendNodeId=self.backend_node(name), fetchRelatives=False)
         node = described["nodes"][0]
@@ -257,6 +261,9 @@ class Page:
         elif command == "focus":
             print(self.js(f"return {ROOT}.activeElement ? {ROOT}.activeElement.id : ''"))
         elif command == "offline":
+            # Once the service worker holds every file, as it does a little after the first start.
+            self.driver.execute_async_script(
+                "navigator.serviceWorker.ready.then(() => arguments[arguments.length - 1]())")
             self.server.stop()
             self.load()
             print("kept:", self.js("return !!navigator.serviceWorker.controller"))
