@@ -28,6 +28,11 @@ main() {
     say() { echo "$target-qt: $*" >&2; }
     die() { say "$*"; exit 1; }
 
+    # What neither Qt needs, for a window of buttons, cells and entry boxes; every widget program
+    # would otherwise carry QFileDialog.
+    unused=(-no-feature-textmarkdownreader -no-feature-textmarkdownwriter -no-feature-textodfwriter
+        -no-feature-pdf -no-feature-movie -no-feature-systemtrayicon -no-feature-filedialog)
+
     # What differs between the targets: where the Qt goes (the prefix's last word), what building
     # it needs, the compiler named in the stamp, Qt's configure line, what the build needs in
     # place first, what configure must not have left out, and the small program linked against
@@ -56,13 +61,10 @@ main() {
                 -no-libjpeg -no-gif -no-ico
                 -no-feature-sql -no-feature-network -no-feature-concurrent -no-feature-xml
                 -no-feature-printsupport -no-feature-vulkan
-                -no-feature-textmarkdownreader -no-feature-textmarkdownwriter
-                -no-feature-textodfwriter
-                -no-feature-pdf -no-feature-movie -no-feature-systemtrayicon
-                # Every widget program would otherwise carry QFileDialog. QGraphicsView and style
-                # sheets have to stay, though nothing here uses them: the Windows 11 style includes
-                # QGraphicsDropShadowEffect and calls QApplication::styleSheet() without asking.
-                -no-feature-filedialog
+                # QGraphicsView and style sheets have to stay, though nothing here uses them: the
+                # Windows 11 style includes QGraphicsDropShadowEffect and calls
+                # QApplication::styleSheet() without asking.
+                "${unused[@]}"
                 # DirectWrite, 6.8's font engine on Windows, is only compiled in with the direct2d
                 # feature (without both, every program misses QWindowsDirectWriteFontDatabase at
                 # link time); direct2d1_1 alone is the Direct2D platform plugin, which nothing
@@ -141,11 +143,7 @@ EOF
                 # that sends cross-origin isolation headers. Qt 6.8 names emscripten 3.1.56;
                 # Debian 13's 3.1.69 draws a warning and works.
                 -no-feature-sql -no-feature-network -no-feature-concurrent -no-feature-xml
-                -no-feature-printsupport -no-feature-testlib
-                -no-feature-textmarkdownreader -no-feature-textmarkdownwriter
-                -no-feature-textodfwriter
-                -no-feature-pdf -no-feature-movie -no-feature-systemtrayicon
-                -no-feature-filedialog
+                -no-feature-printsupport -no-feature-testlib "${unused[@]}"
                 # Every byte is downloaded, and what Qt's styles and accessibility merely name
                 # comes along: item views, graphics view, style sheets, main windows and the
                 # widgets and dialogs a window of buttons, cells and two entry boxes does not use.
