@@ -79,7 +79,6 @@ PageAccessibility::PageAccessibility(QWidget *window) : QObject(window), m_windo
     m_log = val::global("document").call<val>("createElement", std::string("div"));
     m_log.call<void>("setAttribute", std::string("role"), std::string("log"));
     m_log.call<void>("setAttribute", std::string("aria-live"), std::string("polite"));
-    m_log.set("className", std::string("nurvelo-messages"));
     val style = m_log["style"];
     style.set("position", std::string("absolute"));
     style.set("width", std::string("1px"));
