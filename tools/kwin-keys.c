@@ -8,8 +8,8 @@
 
 static struct org_kde_kwin_fake_input *fake;
 
-static void announced(void *data, struct wl_registry *registry, uint32_t name, const char *interface,
-                      uint32_t version) {
+static void announced(void *data, struct wl_registry *registry, uint32_t name,
+                      const char *interface, uint32_t version) {
     (void)data;
     // Keys came with version 4.
     if (strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 4)
