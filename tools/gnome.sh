@@ -53,7 +53,9 @@ if [ "${1:-}" != --own-processes ]; then
 fi
 user=$2 && shift 2
 
-scratch=$(mktemp -d) && trap 'rm -rf "$scratch"' EXIT && trap 'exit 1' INT TERM HUP
+# The document portal mounts its files in the runtime folder.
+clean() { umount -l "$scratch/run/doc" 2>/dev/null; rm -rf "$scratch"; }
+scratch=$(mktemp -d) && trap clean EXIT && trap 'exit 1' INT TERM HUP
 home=$scratch/home run=$scratch/run data=$scratch/data
 mkdir -p "$home/.local/share/gnome-shell" "$run" "$data/gnome-shell/modes" \
     "$data/gnome-shell/extensions/harness@nurvelo"
@@ -178,7 +180,12 @@ evaluate() {
     *) echo "$answer" >&2; return 1 ;;
     esac
 }
-started() { [ "$(evaluate 'Main.overview.hide(); harness.ready()' 2>/dev/null)" = true ]; }
+# The shell starts in the overview, and hiding it before the start's animation is over leaves the
+# shell starting for ever.
+started() {
+    [ "$(evaluate 'Main.layoutManager._startingUp || Main.overview.hide(); harness.ready()' \
+        2>/dev/null)" = true ]
+}
 if ! waitfor 600 started; then
     echo "GNOME Shell did not start:" >&2
     tail -n 20 "$scratch/shell.log" >&2
@@ -209,7 +216,7 @@ fi
 # What the program prints goes to standard error, apart from what is asked for.
 (in_session env DISPLAY="$display" XAUTHORITY="$xauthority" "$@" >&2) &
 program=$!
-trap 'kill $program $shell 2>/dev/null; wait $program $shell; rm -rf "$scratch"' EXIT
+trap 'kill $program $shell 2>/dev/null; wait $program $shell; clean' EXIT
 evaluate "harness.pid = $program" >/dev/null
 shown() { [ "$(evaluate 'harness.focused()' 2>/dev/null)" = true ]; }
 waitfor 300 shown || { echo "no window of $1 got the keyboard" >&2; exit 1; }
