@@ -1,5 +1,5 @@
 # Cross build for 64-bit Windows with Debian's MinGW-w64, for the static Qt of
-# tools/windows-qt.sh as well as for Nurvelo itself:
+# tools/static-qt.sh windows as well as for Nurvelo itself:
 #
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 #         -DCMAKE_PREFIX_PATH=<that Qt> -DQT_HOST_PATH=/usr
