@@ -205,7 +205,7 @@ class Page:
 
     def said(self):
         if self.browser != "chromium":
-            role = self.js(f"return {ROOT}.querySelector('[aria-live]')") .aria_role
+            role = self.js(f"return {ROOT}.querySelector('[aria-live]')").aria_role
             lines = self.js(f"return [...{ROOT}.querySelectorAll('[aria-live] > *')]"
                             ".map(e => e.textContent)")
             return print("\n".join(f"{role}|{line}" for line in lines))

@@ -43,6 +43,7 @@ int answer(const StartOptions &options) {
     return wrong ? 2 : 0;
 }
 
+// Only Linux chooses between window systems, and aborts without one.
 #if defined(Q_OS_LINUX) && !defined(Q_OS_ANDROID) && !defined(Q_OS_WASM)
 bool platformArgument(int argc, char *argv[]) {
     for (int i = 1; i < argc; ++i)
@@ -50,39 +51,34 @@ bool platformArgument(int argc, char *argv[]) {
             return true;
     return false;
 }
-#endif
 
 // Whether the window system Qt is about to connect to is there. Asked only where Qt would
 // otherwise abort: on X11 or Wayland with neither named, unless a platform is chosen.
 bool displayNamed(int argc, char *argv[]) {
-#if defined(Q_OS_LINUX) && !defined(Q_OS_ANDROID) && !defined(Q_OS_WASM)
     for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         if (!qEnvironmentVariableIsEmpty(variable))
             return true;
     return qEnvironmentVariable("XDG_SESSION_TYPE") == u"wayland" || platformArgument(argc, argv);
-#else
-    Q_UNUSED(argc);
-    Q_UNUSED(argv);
-    return true;
-#endif
 }
 
 // On GNOME's Wayland session the window goes through Xwayland, unless a platform is chosen: GNOME
 // moves an X11 window that grows past the screen's edge back onto it, which a Wayland program
 // cannot do for itself, and gives it GNOME's own title bar with its buttons.
 void preferXwaylandOnGnome(int argc, char *argv[]) {
-#if defined(Q_OS_LINUX) && !defined(Q_OS_ANDROID) && !defined(Q_OS_WASM)
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("DISPLAY") ||
         qEnvironmentVariable("XDG_SESSION_TYPE") != u"wayland" ||
         !qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':').contains(u"GNOME") ||
         platformArgument(argc, argv))
         return;
     qputenv("QT_QPA_PLATFORM", "xcb");
-#else
-    Q_UNUSED(argc);
-    Q_UNUSED(argv);
-#endif
 }
+#else
+bool displayNamed(int, char *[]) {
+    return true;
+}
+
+void preferXwaylandOnGnome(int, char *[]) {}
+#endif
 
 } // namespace
 
