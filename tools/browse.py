@@ -39,6 +39,7 @@ import threading
 import time
 
 from selenium import webdriver
+from selenium.common.exceptions import JavascriptException, WebDriverException
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions import interaction
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
@@ -77,7 +78,7 @@ requestAnimationFrame(look);
 """ % ROOT
 
 
-def start_browser(name, scale):
+def start_browser(name, scale, log):
     if name == "chromium":
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
@@ -93,8 +94,8 @@ def start_browser(name, scale):
     options.binary_location = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"
     options.add_argument("--automation")
     options.add_argument("--geometry=1280x800")
-    return webdriver.WebKitGTK(options=options,
-                               service=webdriver.WebKitGTKService("/usr/bin/WebKitWebDriver"))
+    return webdriver.WebKitGTK(options=options, service=webdriver.WebKitGTKService(
+        "/usr/bin/WebKitWebDriver", log_output=log))
 
 
 class Server:
@@ -120,10 +121,10 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
 
 
 class Page:
-    def __init__(self, browser, folder, scale=1, watch=True, before=None):
+    def __init__(self, browser, folder, scale=1, watch=True, before=None, log=None):
         self.browser, self.watch = browser, watch
         self.server = Server(pathlib.Path(folder))
-        self.driver = start_browser(browser, scale)
+        self.driver = start_browser(browser, scale, log)
         self.driver.set_script_timeout(30)
         if before:  # run in the page before anything of its own
             self.cdp("Page.addScriptToEvaluateOnNewDocument", source=before)
@@ -132,19 +133,22 @@ class Page:
     def load(self):
         self.driver.get(self.server.address)
         for _ in range(300):
-            if self.js(f"return !!({ROOT} && {ROOT}.getElementById('cmd_ok'))"):
-                break
+            try:
+                if self.js(f"return !!({ROOT} && {ROOT}.getElementById('cmd_ok'))"):
+                    break
+            except JavascriptException:  # the page is still loading
+                pass
             time.sleep(0.1)
         else:
-            raise SystemExit("the window did not show")
+            # What the page says instead, and what the browser's console said on the way.
+            status = self.js("return document.getElementById('status').textContent")
+            logs = self.driver.get_log("browser") if self.browser == "chromium" else []
+            raise SystemExit(f"the window did not show: {status} {logs}")
         if self.watch:
             self.js(WATCH, CELLS)
 
     def js(self, script, *arguments):
-        try:
-            return self.driver.execute_script(script, *arguments)
-        except Exception:  # the shadow root is not there yet
-            return None
+        return self.driver.execute_script(script, *arguments)
 
     def element(self, name):
         return self.js(f"return {ROOT}.getElementById(arguments[0])", name)
@@ -274,13 +278,31 @@ class Page:
         sys.stdout.flush()
 
 
+def crashed(log):
+    """What WebKit said when its web process stopped, if it did."""
+    log.seek(0)
+    said = log.read()
+    return said if "WebProcess CRASHED" in said else ""
+
+
 def main():
-    page = Page(sys.argv[1], sys.argv[2], sys.argv[3] if len(sys.argv) > 3 else 1)
+    log = tempfile.TemporaryFile("w+")  # what WebKit says on the way
     try:
-        for line in sys.stdin:
-            page.run(line)
-    finally:
-        page.driver.quit()
+        page = Page(sys.argv[1], sys.argv[2], sys.argv[3] if len(sys.argv) > 3 else 1, log=log)
+        try:
+            for line in sys.stdin:
+                page.run(line)
+        finally:
+            page.driver.quit()
+    except WebDriverException:
+        # WebKitGTK drawing without a GPU now and then fails to compile a shader of its own, with
+        # any page that reads or writes a canvas's pixels, and its web process stops: then the
+        # caller may try once more (status 75, "try again later").
+        said = crashed(log)
+        if not said:
+            raise
+        print(f"WebKit's web process stopped:\n{said}", file=sys.stderr)
+        sys.exit(75)
 
 
 if __name__ == "__main__":
