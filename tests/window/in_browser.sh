@@ -26,6 +26,7 @@ activate cmd_Einer_add_plus
 activate cmd_Einer_add_minus
 wait 1500
 size 800x1200
+wait 500
 click cmd_Zehner_minus
 wait 600
 focus
