@@ -295,9 +295,9 @@ def main():
         finally:
             page.driver.quit()
     except WebDriverException:
-        # WebKitGTK drawing without a GPU now and then fails to compile a shader of its own, with
-        # any page that reads or writes a canvas's pixels, and its web process stops: then the
-        # caller may try once more (status 75, "try again later").
+        # WebKitGTK drawing without a GPU now and then fails to compile a shader of its own while
+        # it draws this page ("integer is too large: 255"), and its web process stops: not the
+        # page's doing, so the caller may try once more (status 75, "try again later").
         said = crashed(log)
         if not said:
             raise
