@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
 
@@ -54,12 +55,13 @@ StartOptions parseCommandLine(const QStringList &arguments) {
         return failure(
             QStringLiteral("unerwartetes Argument „%1“").arg(parser.positionalArguments().first()));
     if (parser.isSet(helpOption)) {
-        // Named as people start it, not by the path it was started from: the usage line's
-        // first word after "Aufruf:". An empty path would match between every two letters.
+        // Named as it was started, without the folders it was started from. Only in the usage
+        // line, "Aufruf: NAME [Optionen]": a short name also stands inside other words.
         QString help = parser.helpText().trimmed();
         const QString started = QCoreApplication::arguments().value(0);
-        if (const qsizetype at = started.isEmpty() ? -1 : help.indexOf(started); at >= 0)
-            help.replace(at, started.size(), QCoreApplication::applicationName());
+        const QString usage = QStringLiteral(": %1 ").arg(started);
+        if (const qsizetype at = help.indexOf(usage); !started.isEmpty() && at >= 0)
+            help.replace(at + 2, started.size(), QFileInfo(started).fileName());
         return {StartOptions::Help, 0, false, help};
     }
     if (parser.isSet(versionOption))

@@ -193,7 +193,6 @@ private slots:
         // clang-format off
         const std::tuple<QString, int, int, const char *> rows[] = {
             {"--zoom 250 --fullscreen", run, 250, ""}, {"--zoom=400", run, 400, ""},
-            {"--help", StartOptions::Help, 0, "Aufruf: Nurvelo [Optionen]"},
             {"--help", StartOptions::Help, 0, "--zoom <PROZENT>"}, {"--version", StartOptions::Version, 0, "Nurvelo 1.00"},
             {"--zoom abc", wrong, 0, "Nurvelo: „abc“ ist kein erlaubter Wert für --zoom; erlaubt sind "
                 "--zoom PROZENT (eine ganze Zahl von 100 bis 400), --fullscreen, --help und --version."},
