@@ -49,14 +49,9 @@ test_here() {
     # desktops and Debian for what is packaged.
     install_missing xvfb xauth imagemagick openbox xdotool orca dbus at-spi2-core procps clang \
         desktop-file-utils appstream dpkg-dev file lintian
-    # GNOME Shell and KWin without a screen for the window on Wayland (tools/gnome.sh and
-    # tools/kde.sh, which builds a client of KWin's fake input); not what a whole desktop would
-    # recommend beside them. KWin 6 without a GPU draws without OpenGL and then takes no
-    # screenshots, so KWin only where it is KWin 5 (Debian 12).
+    # GNOME Shell without a screen for the window on Wayland (tests/harness/gnome.sh); not what a
+    # whole desktop would recommend beside it.
     install_missing --no-install-recommends gnome-shell xwayland qt6-wayland
-    [ "$(. /etc/os-release && echo "$VERSION_CODENAME")" != bookworm ] ||
-        install_missing --no-install-recommends kwin-wayland kwin-style-breeze \
-            plasma-wayland-protocols libwayland-dev python3-dbus
     # libFuzzer comes with the runtime of the clang that is installed, whichever version it is.
     install_missing "libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev"
 

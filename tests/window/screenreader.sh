@@ -2,7 +2,7 @@
 # What Orca says of a carry with a second press 60 ms into its highlight, another place pressed
 # as fast, a refused click and a transfer; Orca 43 says "notification Zähler 999.", Orca 48
 # "Zähler 999". Skipped (77) without Orca.   screenreader.sh NURVELO
-heard=$(bash "$(dirname "$0")/../../tools/hear.sh" "$1" <<<"type --delay 300 999
+heard=$(bash "$(dirname "$0")/../harness/hear.sh" "$1" <<<"type --delay 300 999
 key --delay 300 Tab space Tab Tab Tab Tab
 key --delay 60 space space
 key --delay 300 shift+Tab

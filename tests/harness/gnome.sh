@@ -3,7 +3,7 @@
 # as GNOME starts programs; does what standard input says, one command a line; and prints what
 # it was asked to tell.
 #
-#   bash tools/gnome.sh [--screen 1920x1080] [--scale 2] build/src/Nurvelo [ARGS] <<'EOF'
+#   bash tests/harness/gnome.sh [--screen 1920x1080] [--scale 2] build/src/Nurvelo [ARGS] <<'EOF'
 #   key F11               presses keys in turn: F11, Escape, ctrl+plus, ctrl+shift+a ...
 #   shot full.png         saves the whole screen
 #   place                 prints the window's frame (title bar and borders too), X Y W H, then
@@ -17,12 +17,12 @@
 # fractional scaling turned on). Each key and the start are followed by a pause, in which the
 # program and the shell draw.
 # QT_QPA_PLATFORM=xcb env PROGRAM runs it through Xwayland, say. Run as root, the shell runs as
-# the user nurvelo-gnome, made if missing, since GNOME warns over the screen's top when it runs
-# as root. Exits 77 where a tool is missing.
-# shellcheck disable=SC2317 # the functions are called through waitfor
+# nobody, since GNOME warns over the screen's top when it runs as root, and the program as root,
+# so that it may lie in a home no one else can read. Exits 77 where a tool is missing.
 set -u
-here=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
-waitfor() { for _ in $(seq "$1"); do "${@:2}" && return; sleep 0.1; done; false; }
+. "$(dirname "$0")/session.sh"
+need gnome-shell Xwayland dbus-daemon gdbus unshare setpriv
+own_processes "$@"
 screen=1920x1080 scale=1
 while [ $# -gt 0 ]; do
     case $1 in
@@ -31,37 +31,22 @@ while [ $# -gt 0 ]; do
     *) break ;;
     esac
 done
-
-if [ "${1:-}" != --own-processes ]; then
-    for tool in gnome-shell Xwayland dbus-daemon gdbus unshare setpriv; do
-        command -v $tool >/dev/null || { echo "skipped: $tool is not installed" >&2; exit 77; }
-    done
-    [ $# -gt 0 ] || { echo "usage: $0 [--screen WxH] [--scale N] PROGRAM [ARGS]" >&2; exit 2; }
-    own=()
-    if [ "$(id -u)" -eq 0 ]; then
-        id nurvelo-gnome >/dev/null 2>&1 ||
-            useradd --system --user-group --no-create-home --shell /usr/sbin/nologin nurvelo-gnome
-        # Xwayland's sockets go here, made at boot as a desktop system does; a chroot has none.
-        install -d -m 1777 -o root -g root /tmp/.X11-unix
-        user=nurvelo-gnome
-    else
-        user=$(id -un) own=(--map-current-user)
-    fi
-    # Whatever the shell and the program leave running ends with this process namespace.
-    exec unshare "${own[@]}" --pid --fork --mount-proc --kill-child=TERM \
-        bash "$here" --screen "$screen" --scale "$scale" --own-processes "$user" "$@"
+[ $# -gt 0 ] || { echo "usage: $0 [--screen WxH] [--scale N] PROGRAM [ARGS]" >&2; exit 2; }
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+    as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    # Xwayland's sockets go here, made at boot as a desktop system does; a chroot has none.
+    install -d -m 1777 -o root -g root /tmp/.X11-unix
 fi
-user=$2 && shift 2
 
 # The document portal mounts its files in the runtime folder.
-clean() { umount -l "$scratch/run/doc" 2>/dev/null; rm -rf "$scratch"; }
-scratch=$(mktemp -d) && trap clean EXIT && trap 'exit 1' INT TERM HUP
-home=$scratch/home run=$scratch/run data=$scratch/data
-mkdir -p "$home/.local/share/gnome-shell" "$run" "$data/gnome-shell/modes" \
+clean() { umount -l "$run/doc" 2>/dev/null; rm -rf "$scratch"; }
+trap clean EXIT && trap 'exit 1' INT TERM HUP
+data=$scratch/data
+mkdir -p "$home/.local/share/gnome-shell" "$data/gnome-shell/modes" \
     "$data/gnome-shell/extensions/harness@nurvelo"
 # Else GNOME Shell tells at the first start, over the top of the screen, that it cannot lock it.
 touch "$home/.local/share/gnome-shell/lock-warning-shown"
-chmod 700 "$run"
 
 # The shell's Eval and Screenshot answer anyone only in unsafe mode, which no option sets: a
 # session mode turns it on through an extension of its own.
@@ -135,31 +120,32 @@ EOF
 fi >"$data/gnome-shell/extensions/harness@nurvelo/extension.js"
 
 # Without a system bus of its own the shell aborts where systemd's seats are to be seen, looking
-# for a seat it has not got.
-cat >"$scratch/system.conf" <<EOF
+# for a seat it has not got. Both buses let anyone in: the program may run as another user.
+for bus in system session; do
+    cat >"$scratch/$bus.conf" <<EOF
 <busconfig>
-  <type>system</type>
-  <listen>unix:path=$run/system_bus</listen>
+  <type>$bus</type>
+  <listen>unix:path=$run/${bus}_bus</listen>
   <auth>EXTERNAL</auth>
   <policy context="default">
     <allow user="*"/><allow own="*"/><allow send_destination="*"/><allow receive_sender="*"/>
   </policy>
 </busconfig>
 EOF
-chown -R "$user:" "$scratch"
-[ "$user" = "$(id -un)" ] && as_user=() ||
-    as_user=(setpriv --reuid="$user" --regid="$(id -g "$user")" --init-groups)
-session=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$home" USER="$user" LANG=C.UTF-8
+done
+[ ${#as_user[@]} -eq 0 ] || chown -R nobody:nogroup "$scratch"
+session=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$home" USER=nurvelo LANG=C.UTF-8
     XDG_RUNTIME_DIR="$run" XDG_DATA_DIRS="$data:/usr/local/share:/usr/share"
     XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME WAYLAND_DISPLAY=wayland-nurvelo
-    DBUS_SESSION_BUS_ADDRESS="unix:path=$run/bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$run/system_bus")
+    DBUS_SESSION_BUS_ADDRESS="unix:path=$run/session_bus"
+    DBUS_SYSTEM_BUS_ADDRESS="unix:path=$run/system_bus")
 # In the background, the process it starts is $! itself.
 in_session() { exec "${as_user[@]}" "${session[@]}" "$@"; }
 
-(in_session dbus-daemon --config-file="$scratch/system.conf" --nofork --nopidfile >/dev/null 2>&1) &
-(in_session dbus-daemon --session --address="unix:path=$run/bus" --nofork --nopidfile \
-    >/dev/null 2>&1) &
-waitfor 100 test -S "$run/bus" && waitfor 100 test -S "$run/system_bus" || exit 1
+for bus in system session; do
+    (in_session dbus-daemon --config-file="$scratch/$bus.conf" --nofork --nopidfile >/dev/null 2>&1) &
+done
+waitfor 100 test -S "$run/session_bus" && waitfor 100 test -S "$run/system_bus" || exit 1
 # Scales between whole numbers only with this, as GNOME's settings offer them.
 case $scale in
 *.*) (in_session gsettings set org.gnome.mutter experimental-features \
@@ -214,7 +200,7 @@ if [ -x /usr/libexec/gsd-xsettings ]; then
     sleep 1
 fi
 # What the program prints goes to standard error, apart from what is asked for.
-(in_session env DISPLAY="$display" XAUTHORITY="$xauthority" "$@" >&2) &
+(as_user=() && in_session env DISPLAY="$display" XAUTHORITY="$xauthority" "$@" >&2) &
 program=$!
 trap 'kill $program $shell 2>/dev/null; wait $program $shell; clean' EXIT
 evaluate "harness.pid = $program" >/dev/null
