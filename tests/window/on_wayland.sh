@@ -5,6 +5,8 @@
 # wholly on the screen. 77 without GNOME Shell.   on_wayland.sh NURVELO
 set -u
 dir=$(mktemp -d) && trap 'rm -rf "$dir"' EXIT
+# From a folder only its owner may enter, as a checkout in root's home.
+cp "$1" "$dir/Nurvelo" && set -- "$dir/Nurvelo"
 # A key and the zoom it leaves; 300 % does not fit.
 steps=$(printf '%s\n' '- 100' 'ctrl+plus 125' 'ctrl+plus 150' 'ctrl+plus 175' 'ctrl+plus 200' \
     'ctrl+plus 250' 'ctrl+plus 250' 'F11 full' 'Escape 250')
