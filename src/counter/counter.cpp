@@ -208,6 +208,11 @@ void Counter::refuse(Refusal why, Place place) {
         m_report.refused(why, place, m_AktZahl);
 }
 
+void Counter::tellRows() {
+    if (!m_ending)
+        m_report.finished(m_AktZahl, rowValue(Row::Hilfszahl));
+}
+
 void Counter::finish(bool counter, bool hilfszahl) {
     // A click that came during another's pause is told together with that one, once both are
     // done: the row in between is what neither click makes of it.

@@ -54,6 +54,8 @@ public:
     void clearRow(Row row);
     // A click that changes nothing; only the report hears of it.
     void refuse(Refusal why, Place place = Place::Einer);
+    // Both rows as they stand, told as at the end of a click.
+    void tellRows();
 
     // Lights the cell red for one pause, then green again. False once the program is ending.
     bool Stelle_markieren(Cell cell);

@@ -8,6 +8,7 @@
 #include "zoom.h"
 #include "zoomstyle.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
 #include <QIcon>
@@ -37,14 +38,11 @@ QColor fromStored(unsigned colour) {
 constexpr std::array<Place, 4> kColumns{Place::Tausender, Place::Hunderter, Place::Zehner,
                                         Place::Einer};
 
-// In a browser a wait inside a handler suspends the whole call, and only one call can be
-// suspended at a time: a handler run straight from a click would lose its rest when a second
-// click came during its pause. Run from the event queue, the second click nests in the first.
-#ifdef Q_OS_WASM
-constexpr auto kClickConnection = Qt::QueuedConnection;
-#else
-constexpr auto kClickConnection = Qt::AutoConnection;
-#endif
+// Room around and between the blocks in the tighter arrangements, in twips.
+constexpr int kMargin = 240;
+constexpr int kGap = 360;
+// The smallest button a child's finger is sure to hit, in device-independent pixels.
+constexpr qreal kFingerTip = 44;
 
 int columnLeft(Place place) {
     return 960 + 1440 * (3 - static_cast<int>(place));
@@ -74,12 +72,12 @@ void setColours(QWidget *widget, const QColor &fore, const QColor &ground) {
 
 } // namespace
 
-Form1::Form1(QWidget *parent)
+Form1::Form1(Qt::ConnectionType clicks, QWidget *parent)
     : QWidget(parent), m_pause(std::make_unique<HighlightPause>()),
       m_announcer(std::make_unique<Announcer>(this)),
       m_counter(
           std::make_unique<Counter>(static_cast<DigitCells &>(*this), *m_pause, *m_announcer)),
-      m_commands(*m_counter, *this), m_style(std::make_unique<ZoomStyle>()) {
+      m_commands(*m_counter, *this), m_clicks(clicks), m_style(std::make_unique<ZoomStyle>()) {
     Q_INIT_RESOURCE(pictures);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Nurvelo"));
@@ -94,7 +92,7 @@ Form1::Form1(QWidget *parent)
     setWindowIcon(icon);
 
     createControls();
-    createZoomActions();
+    createActions();
     setZoom(zoom::kSmallest);
     Form_Load();
 }
@@ -129,22 +127,26 @@ QFont Form1::classicFont(qreal pointSize, bool bold) {
 
 void Form1::createControls() {
     const auto place = [this](QWidget *control, const QString &name, QRect twips, qreal points,
-                              bool bold) {
+                              bool bold, QRect tight = {}) {
         control->setParent(this);
         control->setObjectName(name);
         control->setFont(classicFont(points, bold));
         control->setStyle(m_style.get());
-        m_placed.push_back({control, twips, points});
+        // Right of the places stand the entry boxes with their buttons, a row's level with it.
+        const Block block = twips.left() < 7000  ? Places
+                            : twips.top() < 3000 ? CounterEntry
+                                                 : HilfszahlEntry;
+        m_placed.push_back({control, twips, points, block, tight.isNull() ? twips : tight});
     };
     // Every push button: never pressed by Enter, wired to its handler, named for a screen reader.
     const auto button = [&](QPushButton *push, const QString &name, QRect twips, qreal points,
-                            bool bold, const QString &spoken, const QString &description) {
-        place(push, name, twips, points, bold);
+                            bool bold, const QString &spoken, const QString &description,
+                            QRect tight = {}) {
+        place(push, name, twips, points, bold, tight);
         push->setAutoDefault(false);
         connect(
             push, &QPushButton::clicked, this,
-            [this, handler = Commands::handler(name)] { (m_commands.*handler)(); },
-            kClickConnection);
+            [this, handler = Commands::handler(name)] { (m_commands.*handler)(); }, m_clicks);
         return describe(push, spoken, description);
     };
     const auto entry = [&](Row row, const QString &name, int top, const QString &spoken,
@@ -198,13 +200,16 @@ void Form1::createControls() {
     tabOrder << button(new QPushButton(QStringLiteral("OK")), QStringLiteral("cmd_ok"),
                        QRect(8520, 1200, 612, 492), 7.8, false, QStringLiteral("OK für den Zähler"),
                        QStringLiteral("Setzt den Zähler auf die eingegebene Zahl."));
+    // Where the window is squeezed, the "+" and "-" buttons take the room beside them, so that
+    // they stay large enough for a finger.
     for (Place p : kColumns) {
         const QString name = QString::fromLatin1(placeName(p));
         tabOrder << button(new QPushButton(QStringLiteral("+")),
                            QStringLiteral("cmd_%1_plus").arg(name),
                            QRect(columnLeft(p), 1920, 372, 372), 19.2, false,
                            QStringLiteral("%1 plus eins").arg(name),
-                           QStringLiteral("Zählt einen %1 zum Zähler dazu.").arg(name));
+                           QStringLiteral("Zählt einen %1 zum Zähler dazu.").arg(name),
+                           QRect(columnLeft(p) - 30, 1920, 420, 420));
     }
     for (Place p : kColumns) {
         const QString name = QString::fromLatin1(placeName(p));
@@ -212,7 +217,8 @@ void Form1::createControls() {
                            QStringLiteral("cmd_%1_minus").arg(name),
                            QRect(columnLeft(p) + 480, 1920, 372, 372), 31.2, true,
                            QStringLiteral("%1 minus eins").arg(name),
-                           QStringLiteral("Nimmt einen %1 vom Zähler weg.").arg(name));
+                           QStringLiteral("Nimmt einen %1 vom Zähler weg.").arg(name),
+                           QRect(columnLeft(p) + 414, 1920, 420, 420));
     }
     tabOrder << entry(Row::Hilfszahl, QStringLiteral("txt_Eingabe_add"), 3960,
                       QStringLiteral("Eingabe für die Hilfszahl"),
@@ -259,18 +265,14 @@ void Form1::createControls() {
     tabOrder.first()->setFocus();
 }
 
-void Form1::createZoomActions() {
+void Form1::createActions() {
     const auto action = [this](const QString &text, QList<QKeySequence> keys, auto slot) {
         auto *made = new QAction(text, this);
         made->setShortcuts(keys);
         // Also while the focus is in an entry box.
         made->setShortcutContext(Qt::WindowShortcut);
         connect(made, &QAction::triggered, this, slot);
-#ifndef Q_OS_WASM
-        // In a browser the page is the window's screen: its size and full screen are the
-        // browser's, and so are these keys.
         addAction(made);
-#endif
         return made;
     };
     using Keys = QList<QKeySequence>;
@@ -293,6 +295,9 @@ void Form1::createZoomActions() {
     // Esc means nothing in the window itself, so it only takes effect in full screen.
     m_leaveFullScreen = action(QString(), Keys{Qt::Key_Escape}, [this] { setFullScreen(false); });
     m_leaveFullScreen->setEnabled(false);
+    // For a child who lost count, or a teacher helping: F2 is taken by no browser or screen reader.
+    m_tellRows = action(QStringLiteral("Zähler und Hilfszahl ansagen"), Keys{Qt::Key_F2},
+                        [this] { m_counter->tellRows(); });
 }
 
 void Form1::stepZoom(int direction) {
@@ -328,7 +333,7 @@ bool Form1::setZoom(int percent) {
         return false;
     m_zoom = percent;
     if (!m_fullScreen) {
-        layOut(percent / 100.0, {});
+        layOut(percent / 100.0, {}, {kClient});
         setFixedSize(twipsRect(kClient, percent / 100.0).size());
     }
     const std::optional<int> larger = zoom::next(m_zoom, +1);
@@ -363,21 +368,82 @@ void Form1::setFullScreen(bool on) {
     }
 }
 
+void Form1::fillScreenForGood() {
+    setFullScreen(true);
+    for (QAction *sizing : {m_zoomActions[0], m_zoomActions[1], m_zoomActions[2], m_zoomActions[3],
+                            m_leaveFullScreen})
+        removeAction(sizing);
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
+
 void Form1::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     if (!m_fullScreen)
         return;
     // As large as the screen allows, centred on the apricot ground.
-    const QSizeF layout = QSizeF(kClient.size()) / kTwipsPerPixel;
+    const Arrangement arrangement = arrangementFor(size());
+    const QSizeF layout = QSizeF(arrangement.bounds.size()) / kTwipsPerPixel;
     const qreal fitted = std::min(width() / layout.width(), height() / layout.height());
     layOut(fitted,
-           QPointF(width() - layout.width() * fitted, height() - layout.height() * fitted) / 2);
+           QPointF(width() - layout.width() * fitted, height() - layout.height() * fitted) / 2 -
+               QPointF(arrangement.bounds.topLeft()) * fitted / kTwipsPerPixel,
+           arrangement);
 }
 
-void Form1::layOut(qreal zoom, QPointF origin) {
+// The window's own arrangement wherever its smallest button comes out large enough for a finger
+// (on a whiteboard, a projector, a desktop browser); elsewhere (a tablet, a phone) a tighter one,
+// with the entry boxes beside the places on a wide screen and below them on a tall one.
+Form1::Arrangement Form1::arrangementFor(QSizeF screen) const {
+    const auto smallestButton = [&](const Arrangement &arrangement) {
+        int least = INT_MAX;
+        for (const Placed &placed : m_placed) {
+            if (qobject_cast<QAbstractButton *>(placed.control)) {
+                const QRect at = arranged(placed, arrangement);
+                least = std::min({least, at.width(), at.height()});
+            }
+        }
+        const QSizeF layout = QSizeF(arrangement.bounds.size()) / kTwipsPerPixel;
+        return least / kTwipsPerPixel *
+               std::min(screen.width() / layout.width(), screen.height() / layout.height());
+    };
+    const Arrangement own{kClient};
+    return smallestButton(own) >= kFingerTip ? own : tightened(screen.width() >= screen.height());
+}
+
+Form1::Arrangement Form1::tightened(bool wide) const {
+    std::array<QRect, 3> extent;
+    for (const Placed &placed : m_placed)
+        extent[placed.block] |= placed.tight;
+    const QRect &places = extent[Places], &counter = extent[CounterEntry];
+    Arrangement arrangement{{}, {}, true};
+    if (wide) {
+        // Beside the places, each level with its row as in the window's own arrangement.
+        const QPoint beside(places.right() + 1 + kGap - counter.left(), 0);
+        arrangement.shifts[CounterEntry] = arrangement.shifts[HilfszahlEntry] = beside;
+    } else {
+        // Below the places, the counter's above the Hilfszahl's, in the middle.
+        const int left = places.center().x() - counter.width() / 2;
+        int top = places.bottom() + 1 + kGap;
+        for (Block block : {CounterEntry, HilfszahlEntry}) {
+            arrangement.shifts[block] = QPoint(left, top) - extent[block].topLeft();
+            top += extent[block].height() + kGap;
+        }
+    }
+    for (std::size_t block = 0; block < extent.size(); ++block)
+        arrangement.bounds |= extent[block].translated(arrangement.shifts[block]);
+    arrangement.bounds.adjust(-kMargin, -kMargin, kMargin, kMargin);
+    return arrangement;
+}
+
+QRect Form1::arranged(const Placed &placed, const Arrangement &arrangement) const {
+    return (arrangement.tight ? placed.tight : placed.twips)
+        .translated(arrangement.shifts[placed.block]);
+}
+
+void Form1::layOut(qreal zoom, QPointF origin, const Arrangement &arrangement) {
     m_style->setZoom(zoom);
     for (const Placed &placed : m_placed) {
-        placed.control->setGeometry(twipsRect(placed.twips, zoom, origin));
+        placed.control->setGeometry(twipsRect(arranged(placed, arrangement), zoom, origin));
         QFont font = placed.control->font();
         font.setPointSizeF(placed.points * zoom);
         placed.control->setFont(font);
@@ -387,13 +453,12 @@ void Form1::layOut(qreal zoom, QPointF origin) {
 }
 
 void Form1::contextMenuEvent(QContextMenuEvent *event) {
-#ifdef Q_OS_WASM
-    return QWidget::contextMenuEvent(event);
-#endif
     QMenu menu(this);
     menu.addActions({m_zoomActions[0], m_zoomActions[1], m_zoomActions[2]});
     menu.addSeparator();
     menu.addAction(m_zoomActions[3]);
+    menu.addSeparator();
+    menu.addAction(m_tellRows);
     menu.exec(event->globalPos());
 }
 

@@ -26,7 +26,8 @@ class Form1 : public QWidget, private DigitCells, private EntryBoxes {
     Q_OBJECT
 
 public:
-    explicit Form1(QWidget *parent = nullptr);
+    // Clicks reach their handlers as the connection says: straight away, or from the event queue.
+    explicit Form1(Qt::ConnectionType clicks = Qt::AutoConnection, QWidget *parent = nullptr);
     ~Form1() override;
 
     const Counter &counter() const { return *m_counter; }
@@ -39,6 +40,9 @@ public:
     bool setZoom(int percent);
     void setFullScreen(bool on);
     bool fullScreen() const { return m_fullScreen; }
+    // Full screen for good, where the screen is not the window's to size (a kiosk, a web page):
+    // no zoom or full-screen keys, no menu.
+    void fillScreenForGood();
 
     static QRect twipsRect(QRect twips, qreal zoom = 1, QPointF origin = {});
     static QFont classicFont(qreal pointSize, bool bold);
@@ -49,18 +53,31 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The places with their cells and buttons, and each row's entry box with its buttons.
+    enum Block { Places, CounterEntry, HilfszahlEntry };
     struct Placed {
         QWidget *control;
         QRect twips;
         qreal points;
+        Block block;
+        QRect tight; // where it stands in the tighter arrangements
+    };
+    // Where the blocks stand, in twips: moved by their shifts, inside the bounds.
+    struct Arrangement {
+        QRect bounds;
+        std::array<QPoint, 3> shifts{};
+        bool tight = false;
     };
 
     void Form_Load();
     void createControls();
-    void createZoomActions();
+    void createActions();
     void stepZoom(int direction);
     bool fits(int percent) const;
-    void layOut(qreal zoom, QPointF origin);
+    void layOut(qreal zoom, QPointF origin, const Arrangement &arrangement);
+    Arrangement arrangementFor(QSizeF screen) const;
+    Arrangement tightened(bool wide) const;
+    QRect arranged(const Placed &placed, const Arrangement &arrangement) const;
 
     QString caption(Cell cell) const override;
     void setCaption(Cell cell, const QString &text) override;
@@ -73,6 +90,7 @@ private:
     std::unique_ptr<Announcer> m_announcer;
     std::unique_ptr<Counter> m_counter;
     Commands m_commands;
+    Qt::ConnectionType m_clicks;
     std::unique_ptr<ZoomStyle> m_style;
     std::array<std::array<DigitCell *, 4>, 2> m_digits{};
     std::array<QLineEdit *, 2> m_entries{};
@@ -83,4 +101,5 @@ private:
     bool m_zoomChosen = false;                // by the user, since the start
     std::array<QAction *, 4> m_zoomActions{}; // larger, smaller, original size, full screen
     QAction *m_leaveFullScreen = nullptr;
+    QAction *m_tellRows = nullptr;
 };

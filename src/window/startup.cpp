@@ -114,15 +114,19 @@ int runNurvelo(QApplication &app) {
         QFontDatabase::addApplicationFont(
             QStringLiteral(":/fonts/LiberationSans-%1.ttf").arg(weight));
 #endif
-    Form1 window;
 #ifdef Q_OS_WASM
-    // The page is the window's screen, and the window always fills it.
-    window.setFullScreen(true);
+    // In a browser a wait inside a handler suspends the whole call, and only one call can be
+    // suspended at a time: a handler run straight from a click would lose its rest when a second
+    // click came during its pause. Run from the event queue, the second click nests in the first.
+    Form1 window(Qt::QueuedConnection);
+    // The page is the window's screen: the window always fills it, and its size is the browser's.
+    window.fillScreenForGood();
     // The page makes the window active while its controls are still hidden, and Qt then gives
     // the focus to the control after the one that asked for it.
     window.findChild<QWidget *>(QStringLiteral("txt_Eingabe"))->setFocus();
     new PageAccessibility(&window);
 #else
+    Form1 window;
     window.startAt(options.zoom ? options.zoom : zoom::stored().value_or(zoom::kSmallest));
     if (options.fullScreen)
         window.setFullScreen(true);
