@@ -155,7 +155,8 @@ private slots:
         QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(2, 2),
                                      m_form->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(m_form.get(), &rightClick);
-        QCOMPARE(menu.join(u','), "Vergrößern,Verkleinern,Originalgröße,,Vollbild,,Zähler und Hilfszahl ansagen");
+        QCOMPARE(menu.join(u','),
+                 "Vergrößern,Verkleinern,Originalgröße,,Vollbild,,Zähler und Hilfszahl ansagen");
         QCOMPARE(counterRow(), QStringLiteral("0 0 0 0"));
         m_form->close();
         QCOMPARE(zoom::stored(), 200);
