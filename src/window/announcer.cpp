@@ -1,16 +1,54 @@
 #include "announcer.h"
 
+#include "voice.h"
+
 #include <QAccessible>
 #include <QStringList>
+#include <QToolTip>
 #include <QWidget>
+
+Announcer::~Announcer() = default;
+
+void Announcer::say(const QString &text, std::optional<Cell> about) {
+    tell(text);
+    if (m_reading)
+        m_speech.add(text, about);
+}
+
+void Announcer::setReadingAloud(bool on) {
+    if (on == m_reading)
+        return;
+    if (!on) {
+        // What is still waiting goes unsaid, and so does the rest of what is being said.
+        m_speech.clear();
+        m_voice->stop();
+        say(QStringLiteral("Vorlesen aus"));
+        m_reading = false;
+        return;
+    }
+    if (!m_voice) {
+        m_voice = Voice::german(m_window);
+        QObject::connect(m_voice.get(), &Voice::spoken, m_window, [this] { m_speech.spoken(); });
+        QObject::connect(m_voice.get(), &Voice::missing, m_window, [this] {
+            const QString hint = QStringLiteral("Vorlesen geht hier nicht: Auf diesem Gerät ist "
+                                                "keine deutsche Stimme eingerichtet.");
+            tell(hint);
+            QToolTip::showText(m_window->mapToGlobal(m_window->rect().center()), hint, m_window, {},
+                               8000);
+        });
+    }
+    m_reading = true;
+    say(QStringLiteral("Vorlesen an"));
+}
 
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
 
 #include <QAccessibleAnnouncementEvent>
 
-Announcer::Announcer(QWidget *window) : m_window(window) {}
+Announcer::Announcer(QWidget *window)
+    : m_window(window), m_speech([this](const QString &text) { m_voice->speak(text); }) {}
 
-void Announcer::say(const QString &text) {
+void Announcer::tell(const QString &text) {
     // Orca drops an announcement that comes from the same object soon after another one, unless
     // that object has the focus; so they come from the control that has it.
     QWidget *focused = m_window->focusWidget();
@@ -39,7 +77,8 @@ QAccessibleInterface *noticeFactory(const QString &, QObject *object) {
 
 } // namespace
 
-Announcer::Announcer(QWidget *window) {
+Announcer::Announcer(QWidget *window)
+    : m_window(window), m_speech([this](const QString &text) { m_voice->speak(text); }) {
     // Qt asks the factories only once per object, so this comes before the first notice.
     static const bool installed = (QAccessible::installFactory(noticeFactory), true);
     Q_UNUSED(installed);
@@ -50,7 +89,7 @@ Announcer::Announcer(QWidget *window) {
     }
 }
 
-void Announcer::say(const QString &text) {
+void Announcer::tell(const QString &text) {
     // Only the appearing is read out, so a notice still showing an older message must go first.
     QWidget *notice = m_notices[m_next];
     m_next = (m_next + 1) % m_notices.size();
@@ -64,7 +103,8 @@ void Announcer::say(const QString &text) {
 void Announcer::lit(Cell cell, const QString &caption) {
     say(QStringLiteral("%1%2 %3").arg(cell.row == Row::Hilfszahl ? QStringLiteral("Hilfszahl ")
                                                                  : QString(),
-                                      QString::fromLatin1(placeName(cell.place)), caption));
+                                      QString::fromLatin1(placeName(cell.place)), caption),
+        cell);
 }
 
 void Announcer::finished(std::optional<int> counter, std::optional<int> hilfszahl) {

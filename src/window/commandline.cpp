@@ -9,12 +9,12 @@
 namespace {
 
 const auto kAllowed = QStringLiteral("erlaubt sind --zoom PROZENT (eine ganze Zahl von %1 bis "
-                                     "%2), --fullscreen, --help und --version")
+                                     "%2), --fullscreen, --vorlesen, --help und --version")
                           .arg(zoom::kSmallest)
                           .arg(zoom::kLargest);
 
 StartOptions failure(const QString &what) {
-    return {StartOptions::Error, 0, false,
+    return {StartOptions::Error, 0, false, false,
             QStringLiteral("%1: %2; %3.").arg(QCoreApplication::applicationName(), what, kAllowed)};
 }
 
@@ -24,7 +24,10 @@ StartOptions parseCommandLine(const QStringList &arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Eine vierstellige Zählmaschine: Einer, Zehner, Hunderter und Tausender "
-                       "zum Zählen, Übertragen und Borgen."));
+                       "zum Zählen, Übertragen und Borgen.\n\n"
+                       "Tasten: F2 sagt Zähler und Hilfszahl an, F4 schaltet das Vorlesen ein und "
+                       "aus, F11 zeigt das Fenster als Vollbild, Strg + Plus, Strg + Minus und "
+                       "Strg + 0 vergrößern, verkleinern und zeigen die Originalgröße."));
     const QCommandLineOption zoomOption(
         QStringLiteral("zoom"),
         QStringLiteral("Zeigt das Fenster in PROZENT seiner Größe (%1 bis %2). Ohne diese Angabe "
@@ -35,11 +38,15 @@ StartOptions parseCommandLine(const QStringList &arguments) {
     const QCommandLineOption fullScreenOption(
         QStringLiteral("fullscreen"),
         QStringLiteral("Füllt den ganzen Bildschirm (F11 oder Esc schaltet zurück)."));
+    const QCommandLineOption readAloudOption(
+        QStringLiteral("vorlesen"),
+        QStringLiteral("Liest jede Meldung vor, wie ein Bildschirmleser sie sagt (F4 schaltet um). "
+                       "Ohne diese Angabe wie beim letzten Mal."));
     const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
                                         QStringLiteral("Zeigt diese Hilfe."));
     const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
                                            QStringLiteral("Zeigt die Version."));
-    parser.addOptions({zoomOption, fullScreenOption, helpOption, versionOption});
+    parser.addOptions({zoomOption, fullScreenOption, readAloudOption, helpOption, versionOption});
 
     if (!parser.parse(arguments)) {
         const QString unknown = parser.unknownOptionNames().value(0);
@@ -49,7 +56,8 @@ StartOptions parseCommandLine(const QStringList &arguments) {
         return failure(
             arguments.constLast() == u"--zoom"
                 ? QStringLiteral("--zoom braucht einen Wert")
-                : QStringLiteral("--fullscreen, --help und --version nehmen keinen Wert"));
+                : QStringLiteral("--fullscreen, --vorlesen, --help und --version nehmen keinen "
+                                 "Wert"));
     }
     if (!parser.positionalArguments().isEmpty())
         return failure(
@@ -62,15 +70,16 @@ StartOptions parseCommandLine(const QStringList &arguments) {
         const QString usage = QStringLiteral(": %1 ").arg(started);
         if (const qsizetype at = help.indexOf(usage); !started.isEmpty() && at >= 0)
             help.replace(at + 2, started.size(), QFileInfo(started).fileName());
-        return {StartOptions::Help, 0, false, help};
+        return {StartOptions::Help, 0, false, false, help};
     }
     if (parser.isSet(versionOption))
-        return {StartOptions::Version, 0, false,
+        return {StartOptions::Version, 0, false, false,
                 QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),
                                             QCoreApplication::applicationVersion())};
 
     StartOptions options;
     options.fullScreen = parser.isSet(fullScreenOption);
+    options.readAloud = parser.isSet(readAloudOption);
     if (parser.isSet(zoomOption)) {
         const QString value = parser.value(zoomOption);
         bool number = false;

@@ -8,6 +8,7 @@ struct StartOptions {
     Action action = Run;
     int zoom = 0; // percent; 0 keeps the zoom of last time
     bool fullScreen = false;
+    bool readAloud = false;
     QString text; // the help, the version, or what was wrong
 };
 

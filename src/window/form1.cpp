@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QWindow>
 
 namespace {
@@ -298,6 +299,16 @@ void Form1::createActions() {
     // For a child who lost count, or a teacher helping: F2 is taken by no browser or screen reader.
     m_tellRows = action(QStringLiteral("Zähler und Hilfszahl ansagen"), Keys{Qt::Key_F2},
                         [this] { m_counter->tellRows(); });
+    m_readAloud = action(QStringLiteral("Vorlesen"), Keys{Qt::Key_F4}, [this] {
+        setReadingAloud(!m_announcer->readingAloud());
+        m_readingChosen = true;
+    });
+    m_readAloud->setCheckable(true);
+}
+
+void Form1::setReadingAloud(bool on) {
+    m_announcer->setReadingAloud(on);
+    m_readAloud->setChecked(on);
 }
 
 void Form1::stepZoom(int direction) {
@@ -458,7 +469,7 @@ void Form1::contextMenuEvent(QContextMenuEvent *event) {
     menu.addSeparator();
     menu.addAction(m_zoomActions[3]);
     menu.addSeparator();
-    menu.addAction(m_tellRows);
+    menu.addActions({m_tellRows, m_readAloud});
     menu.exec(event->globalPos());
 }
 
@@ -472,6 +483,8 @@ void Form1::closeEvent(QCloseEvent *event) {
     // Kept only now: writing the settings at every step would cost a frame or more.
     if (m_zoomChosen)
         zoom::store(m_zoom);
+    if (m_readingChosen)
+        QSettings().setValue(QStringLiteral("vorlesen"), m_announcer->readingAloud());
     event->accept();
 }
 

@@ -43,6 +43,8 @@ public:
     // Full screen for good, where the screen is not the window's to size (a kiosk, a web page):
     // no zoom or full-screen keys, no menu.
     void fillScreenForGood();
+    // Reading aloud (Vorlesen): every message said by the program itself too.
+    void setReadingAloud(bool on);
 
     static QRect twipsRect(QRect twips, qreal zoom = 1, QPointF origin = {});
     static QFont classicFont(qreal pointSize, bool bold);
@@ -102,4 +104,6 @@ private:
     std::array<QAction *, 4> m_zoomActions{}; // larger, smaller, original size, full screen
     QAction *m_leaveFullScreen = nullptr;
     QAction *m_tellRows = nullptr;
+    QAction *m_readAloud = nullptr;
+    bool m_readingChosen = false; // by the user, since the start
 };

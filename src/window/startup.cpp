@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTranslator>
 
 #include <cstdio>
@@ -121,6 +122,7 @@ int runNurvelo(QApplication &app) {
     Form1 window(Qt::QueuedConnection);
     // The page is the window's screen: the window always fills it, and its size is the browser's.
     window.fillScreenForGood();
+    window.setReadingAloud(options.readAloud);
     // The page makes the window active while its controls are still hidden, and Qt then gives
     // the focus to the control after the one that asked for it.
     window.findChild<QWidget *>(QStringLiteral("txt_Eingabe"))->setFocus();
@@ -128,6 +130,8 @@ int runNurvelo(QApplication &app) {
 #else
     Form1 window;
     window.startAt(options.zoom ? options.zoom : zoom::stored().value_or(zoom::kSmallest));
+    window.setReadingAloud(options.readAloud ||
+                           QSettings().value(QStringLiteral("vorlesen")).toBool());
     if (options.fullScreen)
         window.setFullScreen(true);
     else

@@ -155,8 +155,8 @@ private slots:
         QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(2, 2),
                                      m_form->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(m_form.get(), &rightClick);
-        QCOMPARE(menu.join(u','),
-                 "Vergrößern,Verkleinern,Originalgröße,,Vollbild,,Zähler und Hilfszahl ansagen");
+        QCOMPARE(menu.join(u','), "Vergrößern,Verkleinern,Originalgröße,,Vollbild,,Zähler und "
+                                  "Hilfszahl ansagen,Vorlesen");
         QCOMPARE(counterRow(), QStringLiteral("0 0 0 0"));
         m_form->close();
         QCOMPARE(zoom::stored(), 200);
@@ -193,10 +193,11 @@ private slots:
         const int run = StartOptions::Run, wrong = StartOptions::Error;
         // clang-format off
         const std::tuple<QString, int, int, const char *> rows[] = {
-            {"--zoom 250 --fullscreen", run, 250, ""}, {"--zoom=400", run, 400, ""},
-            {"--help", StartOptions::Help, 0, "--zoom <PROZENT>"}, {"--version", StartOptions::Version, 0, "Nurvelo 1.00"},
-            {"--zoom abc", wrong, 0, "Nurvelo: „abc“ ist kein erlaubter Wert für --zoom; erlaubt sind "
-                "--zoom PROZENT (eine ganze Zahl von 100 bis 400), --fullscreen, --help und --version."},
+            {"--zoom 250 --fullscreen", run, 250, ""}, {"--zoom=400 --vorlesen", run, 400, ""},
+            {"--help", StartOptions::Help, 0, "F2 sagt Zähler und Hilfszahl an, F4 schaltet das Vorlesen"},
+            {"--version", StartOptions::Version, 0, "Nurvelo 1.00"},
+            {"--zoom abc", wrong, 0, "Nurvelo: „abc“ ist kein erlaubter Wert für --zoom; erlaubt sind --zoom PROZENT "
+                "(eine ganze Zahl von 100 bis 400), --fullscreen, --vorlesen, --help und --version."},
             {"--zoom 50", wrong, 0, "„50“ ist kein"}, {"--zoom 401", wrong, 0, "„401“ ist kein"},
             {"--zoom", wrong, 0, "--zoom braucht einen Wert"}, {"--gross", wrong, 0, "unbekannte Option „--gross“"},
             {"200", wrong, 0, "unerwartetes Argument „200“"}};
@@ -205,6 +206,7 @@ private slots:
             const StartOptions o = parseCommandLine(("Nurvelo " + arguments).split(u' '));
             QVERIFY2(int(o.action) == action && o.zoom == zoom &&
                          o.fullScreen == arguments.endsWith("--fullscreen") &&
+                         o.readAloud == arguments.endsWith("--vorlesen") &&
                          o.text.contains(QString::fromUtf8(said)) &&
                          (action != wrong || !o.text.contains(u'\n')),
                      qPrintable(arguments + ": " + o.text));
