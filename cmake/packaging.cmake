@@ -22,6 +22,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 # window's layout was drawn for.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation2)
+# Reading aloud goes through speech-dispatcher, which Qt reaches with a plugin of its own; without
+# them the program says it has no German voice.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-speech-speechd-plugin, speech-dispatcher-espeak-ng")
 # Nothing for Wayland: on GNOME the window goes through Xwayland, with the X11 platform plugin that
 # libqt6gui6 holds, and on other desktops Qt falls back to it where qt6-wayland is missing.
 

@@ -30,7 +30,9 @@ install_missing() {
         "${options[@]}" "${missing[@]}"
 }
 # What building Nurvelo needs; Qt's translations give its own menus and shortcut names in German.
+# Qt's speech reads aloud on Linux (Debian 12's forgets that its CMake files need Qt Quick's).
 build_tools=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 qt6-translations-l10n)
+speech=(qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin)
 # The other legs run as root in a chroot made with debootstrap.
 elsewhere() {
     install_missing debootstrap debian-archive-keyring
@@ -44,11 +46,11 @@ leg() {
 }
 
 test_here() {
-    install_missing "${build_tools[@]}"
-    # A virtual X screen and a screen reader for what is seen and heard; the tools of Linux
-    # desktops and Debian for what is packaged.
+    install_missing "${build_tools[@]}" "${speech[@]}"
+    # A virtual X screen, a screen reader and a speech server for what is seen and heard; the
+    # tools of Linux desktops and Debian for what is packaged.
     install_missing xvfb xauth imagemagick openbox xdotool orca dbus at-spi2-core procps clang \
-        desktop-file-utils appstream dpkg-dev file lintian
+        speech-dispatcher desktop-file-utils appstream dpkg-dev file lintian
     # GNOME Shell without a screen for the window on Wayland (tests/harness/gnome.sh); not what a
     # whole desktop would recommend beside it.
     install_missing --no-install-recommends gnome-shell xwayland qt6-wayland
@@ -129,7 +131,7 @@ web_here() {
 
 case "${1:-}" in
 run)
-    install_missing "${build_tools[@]}"
+    install_missing "${build_tools[@]}" "${speech[@]}" speech-dispatcher-espeak-ng
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
     cmake --build "$build" --target Nurvelo
     exec "./$build/src/Nurvelo"

@@ -21,6 +21,7 @@ public:
             QTimer::singleShot(0, this, &Voice::spoken);
         } else {
             m_talking = true;
+            m_started = false;
             m_speech->say(text);
         }
     }
@@ -33,6 +34,8 @@ public:
 
 private:
     void changed(QTextToSpeech::State state) {
+        if (state == QTextToSpeech::Speaking)
+            m_started = m_talking;
         if (state == QTextToSpeech::Speaking || state == QTextToSpeech::Paused)
             return;
         if (!m_known) {
@@ -49,10 +52,12 @@ private:
                 emit missing();
             if (!m_waiting.isEmpty())
                 speak(std::exchange(m_waiting, QString()));
-        } else if (m_talking) {
-            // Ready again, or failed: either way the message is over.
+        } else if (m_talking && (m_started || state != QTextToSpeech::Ready)) {
+            // Ready again once it has started (some engines say Ready as they take a text),
+            // or failed: either way the message is over. The next one is given from the event
+            // loop, not from inside the engine's signal.
             m_talking = false;
-            emit spoken();
+            QTimer::singleShot(0, this, &Voice::spoken);
         }
     }
 
@@ -60,6 +65,7 @@ private:
     bool m_known = false;
     bool m_german = false;
     bool m_talking = false;
+    bool m_started = false;
     QString m_waiting;
 };
 
