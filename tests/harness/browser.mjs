@@ -1,106 +1,93 @@
 // Opens the web page in a real browser, as a school's computer or tablet does from a plain web
-// server (Python's, in a subfolder, with the dates of the files and no caching advice), and works
-// it the same way in Chromium and Firefox (puppeteer-core) and in WebKit (selenium-webdriver with
-// WebKitGTK's driver, on an X screen).
+// server (Python's, in a subfolder, with the files' dates and no word on caching), and works it
+// the same way in Chromium and Firefox (puppeteer-core) and in WebKit (selenium-webdriver with
+// WebKitGTK's own driver, which needs an X screen).
 import { spawn } from 'node:child_process';
-import { mkdtempSync, mkdirSync, rmSync, symlinkSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import puppeteer from 'puppeteer-core';
 import { Builder, Key } from 'selenium-webdriver';
 import { Pointer } from 'selenium-webdriver/lib/input.js';
 
-// The page's element that stands over a control, found by the control's name.
-const inPage = `window.nurvelo = (id) =>
-    document.getElementById('qt-shadow-container')?.shadowRoot?.getElementById(id);`;
+export const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
+
+// Starts a program and waits until it prints what the pattern finds; the first group of it.
+function started(program, args, pattern) {
+  const child = spawn(program, args, { stdio: ['ignore', 'pipe', 'pipe'] });
+  child.said = '';
+  const found = new Promise((done, failed) => {
+    const look = (chunk) => {
+      child.said += chunk;
+      const match = pattern.exec(child.said);
+      if (match) done(match[1]);
+    };
+    child.stdout.on('data', look);
+    child.stderr.on('data', look);
+    child.on('exit', () => failed(new Error(`${program} ended: ${child.said}`)));
+  });
+  return [child, found];
+}
 
 export class Server {
-  // The page's folder as /klasse/nurvelo/ of a web server on this machine.
+  // The page's folder as /klasse/nurvelo/ on a web server of this machine.
   constructor(folder) {
     this.site = mkdtempSync(join(tmpdir(), 'nurvelo-site-'));
     mkdirSync(join(this.site, 'klasse'));
     this.serve(folder);
   }
 
+  // Another folder in the same place, as an administrator puts a new build there.
   serve(folder) {
     rmSync(join(this.site, 'klasse', 'nurvelo'), { force: true });
     symlinkSync(resolve(folder), join(this.site, 'klasse', 'nurvelo'));
   }
 
   async start() {
-    this.process = spawn('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1',
-      '--directory', this.site, '0'], { stdio: ['ignore', 'pipe', 'ignore'] });
-    const port = await new Promise((found) => this.process.stdout.on('data', (said) => {
-      const match = /port (\d+)/.exec(said);
-      if (match) found(match[1]);
-    }));
-    // Kept the same across restarts: the browser keeps what it has by address.
-    this.port ??= port;
-    if (port !== this.port) throw new Error('the server came back on another port');
+    const [child, port] = started('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1',
+      '--directory', this.site, this.port ?? '0'], /port (\d+)/);
+    this.child = child;
+    // The same address every time: a browser keeps what it keeps by address.
+    this.port = await port;
     this.address = `http://127.0.0.1:${this.port}/klasse/nurvelo/`;
   }
 
   stop() {
-    this.process?.kill();
-    this.process = null;
-  }
-
-  close() {
-    this.stop();
-    rmSync(this.site, { recursive: true, force: true });
+    this.child.removeAllListeners('exit');
+    this.child.kill();
   }
 }
 
-const webkit = {
-  async launch(size) {
-    const driver = await new Builder()
-      .withCapabilities({
-        browserName: 'MiniBrowser',
-        'webkitgtk:browserOptions': {
-          binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
-          args: ['--automation', `--geometry=${size.width}x${size.height}`],
-        },
-      })
-      .usingServer(await webkit.driver())
-      .build();
-    return driver;
-  },
-  // WebKitWebDriver, started here, as selenium knows no WebKitGTK of its own.
-  async driver() {
-    const process = spawn('WebKitWebDriver', ['--port=0'], { stdio: ['ignore', 'pipe', 'pipe'] });
-    webkit.process = process;
-    return new Promise((found) => {
-      const look = (said) => {
-        const match = /:(\d+)/.exec(said);
-        if (match) found(`http://127.0.0.1:${match[1]}`);
-      };
-      process.stdout.on('data', look);
-      process.stderr.on('data', look);
-    });
-  },
-};
-
 export class Page {
-  // engine: chromium, firefox or webkit; size: {width, height, scale, touch}.
-  static async open(engine, server, size = { width: 1280, height: 800 }) {
+  // engine: chromium, firefox or webkit; size: { width, height, scale, touch }.
+  static async open(engine, address, size = { width: 1280, height: 800 }) {
     const page = new Page(engine);
     if (engine === 'webkit') {
-      page.driver = await webkit.launch(size);
+      const [driver, port] = started('WebKitWebDriver', ['--port=0'], /:(\d+)/);
+      page.webDriver = driver;
+      page.driver = await new Builder()
+        .withCapabilities({
+          browserName: 'MiniBrowser',
+          'webkitgtk:browserOptions': {
+            binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
+            args: ['--automation', `--geometry=${size.width}x${size.height}`],
+          },
+        })
+        .usingServer(`http://127.0.0.1:${await port}`)
+        .build();
     } else {
       page.browser = await puppeteer.launch({
         browser: engine,
         executablePath: engine === 'chromium' ? '/usr/bin/chromium' : '/usr/bin/firefox-esr',
-        headless: true,
         // As root in a container: no sandbox, no /dev/shm; no calls home.
-        args: engine === 'chromium' ? ['--no-sandbox', '--disable-dev-shm-usage', '--disable-gpu',
-          '--no-first-run', '--disable-background-networking', '--disable-component-update',
-          '--disable-sync'] : [],
+        args: engine === 'chromium' ? ['--no-sandbox', '--disable-dev-shm-usage',
+          '--disable-gpu', '--no-first-run', '--disable-background-networking',
+          '--disable-component-update', '--disable-sync'] : [],
       });
-      page.page = (await page.browser.pages())[0] ?? (await page.browser.newPage());
-      await page.page.evaluateOnNewDocument(inPage);
+      [page.page] = await page.browser.pages();
     }
     await page.resize(size);
-    await page.load(server.address);
+    await page.load(address);
     return page;
   }
 
@@ -108,15 +95,23 @@ export class Page {
     this.engine = engine;
   }
 
+  // What WebKit said when its own web process stopped, if it did.
+  crashed() {
+    return /WebProcess CRASHED/.test(this.webDriver?.said ?? '');
+  }
+
+  // Once the window is there, window.nurvelo(name) is the element over a control.
   async load(address) {
-    if (this.page) await this.page.goto(address);
-    else await this.driver.get(address);
-    const started = Date.now();
-    while (!(await this.js(() => { window.nurvelo ??= (id) => document.getElementById('qt-shadow-container')?.shadowRoot?.getElementById(id); return !!window.nurvelo('cmd_ok'); }))) {
-      if (Date.now() - started > 30000)
-        throw new Error(`the window did not show: ${await this.js(() => document.body.innerText)}`);
-      await sleep(100);
+    await (this.page ? this.page.goto(address) : this.driver.get(address));
+    for (const started = Date.now(); Date.now() - started < 30000; await sleep(100)) {
+      const shown = await this.js(() => {
+        window.nurvelo = (id) =>
+          document.getElementById('qt-shadow-container')?.shadowRoot?.getElementById(id);
+        return !!window.nurvelo('cmd_ok');
+      }).catch(() => false); // still loading
+      if (shown) return;
     }
+    throw new Error(`the window did not show: ${await this.js(() => document.body.innerText)}`);
   }
 
   // A function run in the page, with arguments that JSON can carry.
@@ -144,13 +139,13 @@ export class Page {
       .insert(finger, finger.move({ x, y }), finger.press(), finger.release()).perform();
   }
 
-  // Keys by their names in selenium's Key (TAB, SPACE, SHIFT+TAB ...), or text.
+  // Keys held together, by their names in selenium's Key: TAB, SHIFT+TAB, SPACE, ENTER, F2.
   async key(combination) {
     const keys = combination.split('+');
     if (this.page) {
-      const names = { TAB: 'Tab', SPACE: 'Space', RETURN: 'Enter', SHIFT: 'Shift', F2: 'F2' };
-      for (const k of keys) await this.page.keyboard.down(names[k]);
-      for (const k of keys.reverse()) await this.page.keyboard.up(names[k]);
+      const names = { SHIFT: 'Shift', TAB: 'Tab', SPACE: 'Space', ENTER: 'Enter' };
+      for (const k of keys) await this.page.keyboard.down(names[k] ?? k);
+      for (const k of keys.reverse()) await this.page.keyboard.up(names[k] ?? k);
       return;
     }
     const actions = this.driver.actions({ async: true });
@@ -173,20 +168,17 @@ export class Page {
 
   async shot(file) {
     if (this.page) return this.page.screenshot({ path: file });
-    const { writeFileSync } = await import('node:fs');
     writeFileSync(file, await this.driver.takeScreenshot(), 'base64');
   }
 
-  // The DevTools protocol, Chromium only.
+  // The DevTools protocol: Chromium only.
   async cdp(method, parameters = {}) {
     this.session ??= await this.page.createCDPSession();
     return this.session.send(method, parameters);
   }
 
   async close() {
-    await (this.page ? this.browser.close() : this.driver.quit());
-    webkit.process?.kill();
+    await (this.page ? this.browser.close() : this.driver.quit()).catch(() => {});
+    this.webDriver?.kill();
   }
 }
-
-export const sleep = (ms) => new Promise((done) => setTimeout(done, ms));

@@ -3,35 +3,23 @@
 # as GNOME starts programs; does what standard input says, one command a line; and prints what
 # it was asked to tell.
 #
-#   bash tests/harness/gnome.sh [--screen 1920x1080] [--scale 2] build/src/Nurvelo [ARGS] <<'EOF'
+#   bash tests/harness/gnome.sh build/src/Nurvelo [ARGS] <<'EOF'
 #   key F11               presses keys in turn: F11, Escape, ctrl+plus, ctrl+shift+a ...
-#   shot full.png         saves the whole screen
+#   shot full.png         saves the whole screen, 1920 x 1080
 #   place                 prints the window's frame (title bar and borders too), X Y W H, then
 #                         the same of all it draws (shadows too)
-#   wait 2                waits that many seconds
 #   platform              prints how the window is shown: x11 (through Xwayland) or wayland
-#   eval JS               prints what GNOME Shell makes of JS (harness.window() is the window)
 #   EOF
 #
-# --screen is the virtual monitor's size, --scale its scale (between whole numbers with GNOME's
-# fractional scaling turned on). Each key and the start are followed by a pause, in which the
-# program and the shell draw.
+# Each key and the start are followed by a pause, in which the program and the shell draw.
 # QT_QPA_PLATFORM=xcb env PROGRAM runs it through Xwayland, say. Run as root, the shell runs as
 # nobody, since GNOME warns over the screen's top when it runs as root, and the program as root,
 # so that it may lie in a home no one else can read. Exits 77 where a tool is missing.
 set -u
 . "$(dirname "$0")/session.sh"
 need gnome-shell Xwayland dbus-daemon gdbus unshare setpriv
+[ $# -gt 0 ] || { echo "usage: $0 PROGRAM [ARGS]" >&2; exit 2; }
 own_processes "$@"
-screen=1920x1080 scale=1
-while [ $# -gt 0 ]; do
-    case $1 in
-    --screen) screen=$2; shift 2 ;;
-    --scale) scale=$2; shift 2 ;;
-    *) break ;;
-    esac
-done
-[ $# -gt 0 ] || { echo "usage: $0 [--screen WxH] [--scale N] PROGRAM [ARGS]" >&2; exit 2; }
 as_user=()
 if [ "$(id -u)" -eq 0 ]; then
     as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
@@ -146,12 +134,7 @@ for bus in system session; do
     (in_session dbus-daemon --config-file="$scratch/$bus.conf" --nofork --nopidfile >/dev/null 2>&1) &
 done
 waitfor 100 test -S "$run/session_bus" && waitfor 100 test -S "$run/system_bus" || exit 1
-# Scales between whole numbers only with this, as GNOME's settings offer them.
-case $scale in
-*.*) (in_session gsettings set org.gnome.mutter experimental-features \
-    "['scale-monitor-framebuffer']") ;;
-esac
-(cd "$scratch" && in_session gnome-shell --wayland --headless --virtual-monitor "$screen" \
+(cd "$scratch" && in_session gnome-shell --wayland --headless --virtual-monitor 1920x1080 \
     --wayland-display=wayland-nurvelo --mode=nurvelo >"$scratch/shell.log" 2>&1) &
 shell=$!
 
@@ -178,22 +161,7 @@ if ! waitfor 600 started; then
     exit 1
 fi
 read -r display xauthority <<<"$(evaluate 'harness.environment().join(" ")')"
-display_config() {
-    (in_session gdbus call --session --dest org.gnome.Mutter.DisplayConfig \
-        --object-path /org/gnome/Mutter/DisplayConfig --method "org.gnome.Mutter.DisplayConfig.$1" \
-        "${@:2}")
-}
-if [ "$scale" != 1 ]; then
-    # The one monitor in its current mode, at that scale.
-    state=$(display_config GetCurrentState)
-    serial=$(grep -o 'uint32 [0-9]*' <<<"$state" | head -n 1)
-    connector=$(grep -o "'[^']*'" <<<"$state" | head -n 1)
-    mode=$(grep -o "'[^']*@[^']*'" <<<"$state" | head -n 1)
-    display_config ApplyMonitorsConfig "${serial#uint32 }" 1 \
-        "[(0, 0, $scale, 0, true, [($connector, $mode, @a{sv} {})])]" '@a{sv} {}' >/dev/null || exit 1
-fi
-
-# X programs learn the scale and the fonts' settings from it, as in a GNOME session.
+# X programs learn the fonts' settings from it, as in a GNOME session.
 if [ -x /usr/libexec/gsd-xsettings ]; then
     (in_session env DISPLAY="$display" XAUTHORITY="$xauthority" /usr/libexec/gsd-xsettings \
         >/dev/null 2>&1) &
@@ -221,8 +189,6 @@ while read -r command argument; do
         ;;
     place) evaluate 'harness.place()' ;;
     platform) evaluate 'harness.window().get_client_type() === 1 ? "x11" : "wayland"' ;;
-    wait) sleep "$argument" ;;
-    eval) evaluate "$argument" ;;
     *) echo "unknown command: $command" >&2 ;;
     esac
 done
