@@ -2,12 +2,12 @@
 # Installs what a fresh Debian or Ubuntu machine is missing, builds, and then
 #   run          starts the program;
 #   test         runs every test: here, again on Debian 13 (Qt 6.8, Orca 48) in a chroot, the
-#                Windows program under Wine (what `windows` does) and the web page in two
+#                Windows program under Wine (what `windows` does) and the web page in three
 #                browsers (what `web` does);
 #   windows      builds the Windows program and its installer on Debian 13 and tests them
 #                under Wine;
 #   web          builds the web page, Nurvelo in WebAssembly, on Debian 13 into build-web/, and
-#                tests it in Chromium and WebKit;
+#                tests it in Chromium, Firefox and WebKit;
 #   test-here    runs every test on this system only, as the first two legs of `test` do;
 #   windows-here is the Windows leg itself, on Debian 13, and web-here the web page's.
 set -euo pipefail
@@ -104,7 +104,7 @@ windows_here() {
 # The web page in build-web/, which holds only what a browser loads, so that it can go onto a web
 # server as it is: Nurvelo built with Debian's emscripten against a static Qt built once from
 # Debian's source (tools/static-qt.sh); the build itself in build-web-cmake/. Then the page in
-# Chromium and in WebKit.
+# Chromium, Firefox and WebKit.
 web_here() {
     install_missing "${build_tools[@]}" emscripten python3 python3-fonttools
     local qt
@@ -125,8 +125,11 @@ web_here() {
     done
     printf '%-30s %9s        %9d with gzip -9\n' "the page" "" "$total"
 
-    install_missing chromium chromium-driver webkit2gtk-driver python3-selenium xvfb xauth
-    bash tests/window/in_browser.sh build-web
+    # The three engines of the world's browsers, and what drives them (tests/harness), at the
+    # versions its lock file names.
+    install_missing chromium firefox-esr webkit2gtk-driver nodejs npm xvfb xauth cmake
+    (cd tests/harness && npm ci --no-audit --no-fund --loglevel=error)
+    xvfb-run -a node tests/window/in_browser.mjs build-web
 }
 
 case "${1:-}" in

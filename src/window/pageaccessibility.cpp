@@ -126,6 +126,18 @@ void PageAccessibility::add(QWidget *control) {
         element.set("type", std::string("text"));
         element.set("maxLength", box->maxLength());
         element.set("value", box->text().toStdString());
+        // A tablet's whole keyboard: a number may carry a minus or an E, which no number pad
+        // has; nothing corrected, capitalised or offered from earlier entries; and the Enter key
+        // that presses nothing in the window closes the keyboard.
+        for (const auto &[attribute, value] :
+             {std::pair{"inputmode", "text"}, {"enterkeyhint", "done"}, {"autocapitalize", "off"},
+              {"autocorrect", "off"}, {"autocomplete", "off"}, {"spellcheck", "false"}})
+            element.call<void>("setAttribute", std::string(attribute), std::string(value));
+        // The text as the box has it once it has changed; the accessibility events that tell of
+        // a change may come before the box holds it.
+        connect(box, &QLineEdit::textChanged, this, [element](const QString &text) mutable {
+            element.set("value", text.toStdString());
+        });
     }
     setAttribute(element, "aria-description", accessible->text(QAccessible::Description));
     m_elements.insert(control, element);
@@ -179,12 +191,6 @@ void PageAccessibility::update(QAccessibleEvent *event) {
         break;
     case QAccessible::DescriptionChanged:
         setAttribute(element, "aria-description", accessible->text(QAccessible::Description));
-        break;
-    case QAccessible::TextInserted:
-    case QAccessible::TextRemoved:
-    case QAccessible::TextUpdated:
-        if (auto *box = qobject_cast<QLineEdit *>(widget))
-            element.set("value", box->text().toStdString());
         break;
     default:
         break;

@@ -14,7 +14,7 @@ import { Page, Server, sleep } from '../harness/browser.mjs';
 
 const [folder, shots] = process.argv.slice(2);
 const here = new URL('.', import.meta.url).pathname;
-const lesson = readFileSync(join(here, 'lesson.txt'), 'utf8').trim().split('\n');
+const heard = readFileSync(join(here, 'lesson.txt'), 'utf8').trim().split('\n');
 const failures = [];
 let engine;
 const expect = (what, seen, wanted = true) => {
@@ -122,7 +122,7 @@ async function lesson(page) {
   expect('focus', focused, ['cmd_Zehner_minus', 'cmd_Hunderter_minus']);
   await page.js(() => [0, 1].forEach(() => window.nurvelo('cmd_Einer_plus').click()));
   await sleep(1000);
-  expect('said', await page.js(() => window.said()), [...lesson, 'Vorlesen an', 'Zehner 0',
+  expect('said', await page.js(() => window.said()), [...heard, 'Vorlesen an', 'Zehner 0',
     'Zähler 1010', 'Vorlesen aus', 'Zehner 1', 'Zähler 1020', 'Zehner 1', 'Zähler 1010',
     'Hunderter 9', 'Tausender 0', 'Zähler 910', 'Einer 1', 'Einer 2', 'Zähler 912']);
 }
@@ -193,20 +193,78 @@ async function touched(page) {
   await touch('touchEnd');
   await taps();
   expect('touched', await page.js(() => window.rows().split(' ').slice(0, 4).join('')), '0081');
-  // A tap on the entry box: the keyboard comes where the focus is given while the tap is handled.
+  // A tap on an entry box gives its element the focus while the tap is being handled, where
+  // a tablet opens its keyboard for it; the keyboard, which makes the page smaller, leaves the
+  // box in sight.
   await page.js(() => {
-    window.focusedInTap = null;
-    window.addEventListener('touchend', () => setTimeout(() => {
-      window.focusedInTap ??= document.getElementById('qt-shadow-container').shadowRoot
-        .activeElement?.id;
-    }), { capture: true });
+    addEventListener('pointerdown', () => {
+      window.inTap = true;
+      setTimeout(() => (window.inTap = false));
+    }, { capture: true });
+    document.getElementById('qt-shadow-container').shadowRoot.addEventListener('focusin',
+      (event) => (window.focusedInTap = window.inTap ? event.target.id : 'later'));
   });
-  await page.touchTap?.('txt_Eingabe_add');
+  await touch('touchStart', ['txt_Eingabe_add']);
+  await touch('touchEnd');
+  await page.resize({ width: 768, height: 600, scale: 2, touch: true });
+  await sleep(500);
+  expect('keyboard', await page.js(() => {
+    const box = window.nurvelo('txt_Eingabe_add'), at = box.getBoundingClientRect();
+    return [window.focusedInTap, box.getAttribute('inputmode'), box.getAttribute('enterkeyhint'),
+      at.bottom <= innerHeight];
+  }), ['txt_Eingabe_add', 'text', 'done', true]);
 }
 
-const engines = ['chromium', 'firefox', 'webkit'];
-for (engine of engines) {
-  const server = new Server(folder);
+// A build as a plain web server gives it: every file a month old, where a browser may keep a file
+// for days without asking again (a tenth of its age). The changed build is the same program with
+// one more comment and one more custom section, put together as the build does.
+const month = Date.now() / 1000 - 30 * 24 * 3600;
+function dated(from, changed) {
+  const to = mkdtempSync(join(tmpdir(), 'nurvelo-page-'));
+  cpSync(from, to, { recursive: true, dereference: true });
+  if (changed) {
+    appendFileSync(join(to, 'Nurvelo.js'), '\n// changed\n');
+    appendFileSync(join(to, 'Nurvelo.wasm'), Buffer.from([0, 8, 7, ...Buffer.from('changed')]));
+    execFileSync('cmake', [`-DBUILT=${to}`, `-DSOURCE=${join(here, '../../src/window')}`,
+      `-DPAGE=${to}`, '-P', join(here, '../../cmake/webpage.cmake')]);
+  }
+  for (const file of readdirSync(to)) utimesSync(join(to, file), month, month);
+  return to;
+}
+const [old, changed] = [dated(folder), dated(folder, true)];
+const version = (page) => readFileSync(join(page, 'service-worker.js'), 'utf8')
+  .match(/"Nurvelo " \+ self.registration.scope \+ " ";\nconst version = kept \+ "(\w+)"/)[1];
+
+// After a new build is put on the server, the first load still runs the old one and the browser
+// keeps the new one beside it; the second runs the new one, and everything kept is the server's.
+async function updated(page, server) {
+  const kept = () => page.js(() => caches.keys().then((names) => names.join(' ')));
+  await page.js(() => navigator.serviceWorker.ready.then(() => true));
+  await page.load(server.address);
+  server.serve(changed);
+  await page.load(server.address);
+  for (let waited = 0; !(await kept()).endsWith(version(changed)) && waited < 100; waited++)
+    await sleep(100);
+  await page.load(server.address);
+  expect('new build', await page.js(() => document.querySelector('script[src^="Nurvelo.js"]').src
+    .split('?v=')[1]), readFileSync(join(changed, 'index.html'), 'utf8').match(/Nurvelo.js\?v=(\w+)/)[1]);
+  expect('kept', (await kept()).split(' ').map((name) => name.split(' ').pop()), [version(changed)]);
+  expect('kept as served', await page.js(async () => {
+    const cache = await caches.open((await caches.keys())[0]);
+    const same = async (request) => {
+      const [kept, served] = await Promise.all([cache.match(request),
+        fetch(request.url, { cache: 'no-store' })].map(async (r) => new Uint8Array(await (await r).arrayBuffer())));
+      return kept.length === served.length && kept.every((byte, i) => byte === served[i]) ? '' : request.url;
+    };
+    return (await Promise.all((await cache.keys()).map(same))).filter(Boolean);
+  }), []);
+  server.stop();
+  await page.load(server.address);
+  expect('offline', await page.js(() => !!navigator.serviceWorker.controller));
+}
+
+for (engine of ['chromium', 'firefox', 'webkit']) {
+  const server = new Server(old);
   await server.start();
   let page;
   for (const attempt of [1, 2]) {
@@ -215,6 +273,17 @@ for (engine of engines) {
       await page.js(watch, CELLS);
       await accessible(page);
       await lesson(page);
+      if (engine === 'chromium') {
+        await page.load(`${server.address}?vorlesen`);
+        expect('?vorlesen', (await page.js(() => [...document.getElementById('qt-shadow-container')
+          .shadowRoot.querySelectorAll('[aria-live] > *')].map((p) => p.textContent)))[0], 'Vorlesen an');
+        for (const [width, height, finger] of [[1024, 768, 44], [768, 1024, 44], [360, 740, 24],
+          [740, 360, 24], [1366, 768, 44], [1280, 720, 44]])
+          await arranged(page, { width, height, scale: 2, touch: width < 1280 }, finger, width >= 1280);
+        await page.js(watch, CELLS);
+        await touched(page);
+      }
+      await updated(page, server);
       break;
     } catch (error) {
       // WebKitGTK drawing without a GPU now and then stops its own web process while it draws
