@@ -59,8 +59,9 @@ export class Server {
 }
 
 export class Page {
-  // engine: chromium, firefox or webkit; size: { width, height, scale, touch }.
-  static async open(engine, address, size = { width: 1280, height: 800 }) {
+  // engine: chromium, firefox or webkit; size: { width, height, scale, touch }; before: a
+  // function run in the page before its own scripts (Chromium and Firefox).
+  static async open(engine, address, size = { width: 1280, height: 800 }, before = null) {
     const page = new Page(engine);
     if (engine === 'webkit') {
       const [driver, port] = started('WebKitWebDriver', ['--port=0'], /:(\d+)/);
@@ -85,6 +86,7 @@ export class Page {
           '--disable-component-update', '--disable-sync'] : [],
       });
       [page.page] = await page.browser.pages();
+      if (before) await page.page.evaluateOnNewDocument(before);
     }
     await page.resize(size);
     await page.load(address);
