@@ -7,19 +7,23 @@
 
 // The browser's speech: a German voice of its own if it has one. Browsers load their voices after
 // the page, so the first question may find none yet.
+// clang-format off
 EM_JS(bool, chooseGermanVoice, (), {
-    const voices = globalThis.speechSynthesis ? speechSynthesis.getVoices() : [];
-    Module.nurveloVoice = voices.find((voice) = > / ^de([-_] | $) / i.test(voice.lang));
+    var voices = globalThis.speechSynthesis ? speechSynthesis.getVoices() : [];
+    Module.nurveloVoice = voices.find(function(voice) {
+        return voice.lang.substring(0, 2).toLowerCase() == "de";
+    });
     return !!Module.nurveloVoice;
 });
 
 EM_JS(void, sayInPage, (const char *text, int number), {
-    const utterance = new SpeechSynthesisUtterance(UTF8ToString(text));
+    var utterance = new SpeechSynthesisUtterance(UTF8ToString(text));
     utterance.lang = "de-DE";
     utterance.voice = Module.nurveloVoice;
-    utterance.onend = utterance.onerror = () = > Module.nurveloSpoken(number);
+    utterance.onend = utterance.onerror = function() { Module.nurveloSpoken(number); };
     speechSynthesis.speak(utterance);
 });
+// clang-format on
 
 EM_JS(void, stopInPage, (), { speechSynthesis.cancel(); });
 
