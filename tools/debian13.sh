@@ -56,6 +56,9 @@ EOF
         touch "$root/.made"
     fi
     cp /etc/resolv.conf "$root/etc/resolv.conf"
+    # The certificate authorities this machine trusts, for what the chroot fetches over HTTPS
+    # (npm's registry): a network that looks into HTTPS vouches for itself with one of its own.
+    cp /etc/ssl/certs/ca-certificates.crt "$root/etc/nurvelo-host-ca.crt" 2>/dev/null || true
 
     mounted=()
     unmount() {
@@ -85,6 +88,7 @@ EOF
     chroot "$root" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" LANG=C.UTF-8 \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
         NURVELO_BUILD=build-debian13 NURVELO_FUZZ_SECONDS="${NURVELO_FUZZ_SECONDS:-30}" \
+        NODE_EXTRA_CA_CERTS=/etc/nurvelo-host-ca.crt \
         bash -c 'cd "$0" && exec "$@"' "$checkout" "$@" || status=$?
     exit $status
 }

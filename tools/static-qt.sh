@@ -40,6 +40,7 @@ main() {
     case $target in
     windows)
         suffix=mingw
+        patches=()
         toolchain=$checkout/cmake/mingw-w64.cmake
         packages+=(gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
             mingw-w64-x86-64-dev)
@@ -121,6 +122,11 @@ EOF
         ;;
     web)
         suffix=wasm
+        # A touch the browser cancels (an edge swipe, a palm, a touch turning into a pinch) was
+        # never told to Qt: its finger stayed pressed for good, every later tap pressed it again,
+        # and the page took no more taps until reloaded; told, Qt released it where it was, which
+        # clicked the button under it. And a page pinched larger was drawn no finer, only blurred.
+        patches=("$checkout/tools/qt-wasm-touch.patch" "$checkout/tools/qt-wasm-pinch.patch")
         toolchain=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
         packages+=(emscripten python3)
         compiler() { dpkg-query -W -f='${Package} ${Version}\n' emscripten binaryen "clang-$llvm"; }
@@ -251,6 +257,10 @@ EOF
         # The checkout's files by their place in it: CI's clone lies elsewhere.
         expected=$(printf 'qt6-base-dev %s\n%s\n%s\n' "$host_version" \
             "${options[*]//"$checkout/"/}" "$(compiler 2>/dev/null)")
+        local patch
+        for patch in "${patches[@]}"; do
+            expected+=$'\n'"$(sha256sum <"$patch" | cut -d' ' -f1)  ${patch#"$checkout/"}"
+        done
     }
     built() { [ -n "$stamp" ] && [ -e "$stamp" ] && [ "$(cat "$stamp")" = "$expected" ]; }
 
@@ -324,6 +334,9 @@ EOF
     # a word.
     step "restoring Qt's own plugin linking" \
         patch -R -p1 -d "$src" -i "$src/debian/patches/enable_skip_plugins.patch"
+    for patch in "${patches[@]}"; do
+        step "applying ${patch#"$checkout/"}" patch -p1 -d "$src" -i "$patch"
+    done
 
     mkdir "$scratch/build"
     cd "$scratch/build"

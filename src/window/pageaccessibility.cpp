@@ -52,12 +52,19 @@ EMSCRIPTEN_BINDINGS(nurvelo_page) {
 
 PageAccessibility::PageAccessibility(QWidget *window) : QObject(window), m_window(window) {
     s_page = this;
+    const val screen =
+        val::global("document")
+            .call<val>("getElementById", std::string("qt-shadow-container"))["shadowRoot"];
+    // Qt keeps every gesture on the window for itself. A child who needs it may magnify the page
+    // with two fingers, as any page; one finger stays the window's, so a tap that slides a little
+    // is no scroll or swipe back, and two quick taps on a button are two clicks, not a zoom.
+    val gestures = val::global("document").call<val>("createElement", std::string("style"));
+    gestures.set("textContent", std::string(".qt-screen div { touch-action: pinch-zoom; }"));
+    screen.call<void>("append", gestures);
     // The window's own corner of the page, where Qt keeps elements for screen readers behind the
     // canvas: a key pressed on an element there reaches the window as if pressed on the canvas.
     const val page =
-        val::global("document")
-            .call<val>("getElementById", std::string("qt-shadow-container"))["shadowRoot"]
-            .call<val>("getElementById", "qt-window-" + std::to_string(window->winId()));
+        screen.call<val>("getElementById", "qt-window-" + std::to_string(window->winId()));
     const val container = page.call<val>("querySelector", std::string(".qt-window-a11y-container"));
     // Qt's switch for its own bridge, which would put a second set of elements beside these.
     const val switches = container["children"];
@@ -129,9 +136,12 @@ void PageAccessibility::add(QWidget *control) {
         // A tablet's whole keyboard: a number may carry a minus or an E, which no number pad
         // has; nothing corrected, capitalised or offered from earlier entries; and the Enter key
         // that presses nothing in the window closes the keyboard.
-        for (const auto &[attribute, value] :
-             {std::pair{"inputmode", "text"}, {"enterkeyhint", "done"}, {"autocapitalize", "off"},
-              {"autocorrect", "off"}, {"autocomplete", "off"}, {"spellcheck", "false"}})
+        for (const auto &[attribute, value] : {std::pair{"inputmode", "text"},
+                                               {"enterkeyhint", "done"},
+                                               {"autocapitalize", "off"},
+                                               {"autocorrect", "off"},
+                                               {"autocomplete", "off"},
+                                               {"spellcheck", "false"}})
             element.call<void>("setAttribute", std::string(attribute), std::string(value));
         // The text as the box has it once it has changed; the accessibility events that tell of
         // a change may come before the box holds it.

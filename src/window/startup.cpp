@@ -122,11 +122,11 @@ int runNurvelo(QApplication &app) {
     Form1 window(Qt::QueuedConnection);
     // The page is the window's screen: the window always fills it, and its size is the browser's.
     window.fillScreenForGood();
-    window.setReadingAloud(options.readAloud);
     // The page makes the window active while its controls are still hidden, and Qt then gives
     // the focus to the control after the one that asked for it.
     window.findChild<QWidget *>(QStringLiteral("txt_Eingabe"))->setFocus();
     new PageAccessibility(&window);
+    window.setReadingAloud(options.readAloud);
 #else
     Form1 window;
     window.startAt(options.zoom ? options.zoom : zoom::stored().value_or(zoom::kSmallest));

@@ -3,6 +3,7 @@
 // the same way in Chromium and Firefox (puppeteer-core) and in WebKit (selenium-webdriver with
 // WebKitGTK's own driver, which needs an X screen).
 import { spawn } from 'node:child_process';
+import { createServer } from 'node:net';
 import { mkdirSync, mkdtempSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
@@ -64,8 +65,15 @@ export class Page {
   static async open(engine, address, size = { width: 1280, height: 800 }, before = null) {
     const page = new Page(engine);
     if (engine === 'webkit') {
-      const [driver, port] = started('WebKitWebDriver', ['--port=0'], /:(\d+)/);
-      page.webDriver = driver;
+      // WebKit's driver tells nothing when it listens: a free port, asked until it answers.
+      const port = await new Promise((found) => {
+        const probe = createServer().listen(0, '127.0.0.1', () => {
+          const { port } = probe.address();
+          probe.close(() => found(port));
+        });
+      });
+      [page.webDriver] = started('WebKitWebDriver', [`--port=${port}`], /^$/);
+      while (!(await fetch(`http://127.0.0.1:${port}/status`).catch(() => null))) await sleep(100);
       page.driver = await new Builder()
         .withCapabilities({
           browserName: 'MiniBrowser',
@@ -74,11 +82,11 @@ export class Page {
             args: ['--automation', `--geometry=${size.width}x${size.height}`],
           },
         })
-        .usingServer(`http://127.0.0.1:${await port}`)
+        .usingServer(`http://127.0.0.1:${port}`)
         .build();
     } else {
       page.browser = await puppeteer.launch({
-        browser: engine,
+        browser: engine === 'chromium' ? 'chrome' : engine,
         executablePath: engine === 'chromium' ? '/usr/bin/chromium' : '/usr/bin/firefox-esr',
         // As root in a container: no sandbox, no /dev/shm; no calls home.
         args: engine === 'chromium' ? ['--no-sandbox', '--disable-dev-shm-usage',
@@ -102,9 +110,14 @@ export class Page {
     return /WebProcess CRASHED/.test(this.webDriver?.said ?? '');
   }
 
-  // Once the window is there, window.nurvelo(name) is the element over a control.
   async load(address) {
     await (this.page ? this.page.goto(address) : this.driver.get(address));
+    await this.shown();
+    this.loaded = true;
+  }
+
+  // Once the window is there, window.nurvelo(name) is the element over a control.
+  async shown() {
     for (const started = Date.now(); Date.now() - started < 30000; await sleep(100)) {
       const shown = await this.js(() => {
         window.nurvelo = (id) =>
@@ -116,10 +129,11 @@ export class Page {
     throw new Error(`the window did not show: ${await this.js(() => document.body.innerText)}`);
   }
 
-  // A function run in the page, with arguments that JSON can carry.
+  // A function run in the page, with arguments that JSON can carry; or a script.
   async js(fn, ...args) {
     if (this.page) return this.page.evaluate(fn, ...args);
-    return this.driver.executeScript(`return (${fn}).apply(null, arguments)`, ...args);
+    return this.driver.executeScript(typeof fn === 'string' ? fn
+      : `return (${fn}).apply(null, arguments)`, ...args);
   }
 
   async middle(id) {
@@ -145,7 +159,7 @@ export class Page {
   async key(combination) {
     const keys = combination.split('+');
     if (this.page) {
-      const names = { SHIFT: 'Shift', TAB: 'Tab', SPACE: 'Space', ENTER: 'Enter' };
+      const names = { SHIFT: 'Shift', TAB: 'Tab', SPACE: ' ', ENTER: 'Enter' };
       for (const k of keys) await this.page.keyboard.down(names[k] ?? k);
       for (const k of keys.reverse()) await this.page.keyboard.up(names[k] ?? k);
       return;
@@ -161,11 +175,13 @@ export class Page {
     return this.driver.actions({ async: true }).sendKeys(text).perform();
   }
 
+  // A touch screen, or none, makes Chromium load the page again.
   async resize({ width, height, scale = 1, touch = false }) {
     if (this.page)
-      return this.page.setViewport({ width, height, deviceScaleFactor: scale, hasTouch: touch,
+      await this.page.setViewport({ width, height, deviceScaleFactor: scale, hasTouch: touch,
         isMobile: touch });
-    return this.driver.manage().window().setRect({ width, height });
+    else await this.driver.manage().window().setRect({ width, height });
+    if (this.loaded) await this.shown();
   }
 
   async shot(file) {

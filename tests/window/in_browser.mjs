@@ -54,12 +54,14 @@ const watch = (cells) => {
   };
   window.spoken = [];
   window.SpeechSynthesisUtterance = class { constructor(text) { this.text = text; } };
-  speechSynthesis.getVoices = () => [{ lang: 'de-DE', name: 'Anna' }];
-  speechSynthesis.speak = (utterance) => {
-    window.spoken.push(utterance.text);
-    setTimeout(() => utterance.onend(), 70 * utterance.text.length);
-  };
-  speechSynthesis.cancel = () => {};
+  Object.assign(SpeechSynthesis.prototype, {
+    getVoices: () => [{ lang: 'de-DE', name: 'Anna' }],
+    speak: (utterance) => {
+      window.spoken.push(utterance.text);
+      setTimeout(() => utterance.onend(), 70 * utterance.text.length);
+    },
+    cancel: () => {},
+  });
 };
 
 const axe = readFileSync(join(here, '../harness/node_modules/axe-core/axe.min.js'), 'utf8');
@@ -101,29 +103,28 @@ async function lesson(page) {
   await page.key('F2');
   // Read aloud from here on, then not any more.
   await page.key('F4');
-  await page.click('cmd_Zehner_minus');
+  await page.click('cmd_Zehner_plus');
   await sleep(2500);
   await page.key('F4');
-  await page.click('cmd_Zehner_plus');
+  await page.click('cmd_Zehner_minus');
   await sleep(600);
   expect('spoken', await page.js(() => window.spoken),
-    ['Vorlesen an', 'Zehner 0', 'Zähler 1010', 'Vorlesen aus']);
+    ['Vorlesen an', 'Zehner 3', 'Zähler 1030', 'Vorlesen aus']);
   // Keys move the focus along with the window's and click once.
   const focus = () => page.js(() => document.getElementById('qt-shadow-container').shadowRoot
     .activeElement?.id);
-  await page.key('SHIFT+TAB');
   const focused = [await focus()];
   await page.key('SPACE');
   await sleep(600);
   await page.key('SHIFT+TAB');
   focused.push(await focus());
   await page.key('ENTER');
-  await sleep(600);
+  await sleep(1000);
   expect('focus', focused, ['cmd_Zehner_minus', 'cmd_Hunderter_minus']);
   await page.js(() => [0, 1].forEach(() => window.nurvelo('cmd_Einer_plus').click()));
   await sleep(1000);
-  expect('said', await page.js(() => window.said()), [...heard, 'Vorlesen an', 'Zehner 0',
-    'Zähler 1010', 'Vorlesen aus', 'Zehner 1', 'Zähler 1020', 'Zehner 1', 'Zähler 1010',
+  expect('said', await page.js(() => window.said()), [...heard, 'Vorlesen an', 'Zehner 3',
+    'Zähler 1030', 'Vorlesen aus', 'Zehner 2', 'Zähler 1020', 'Zehner 1', 'Zähler 1010',
     'Hunderter 9', 'Tausender 0', 'Zähler 910', 'Einer 1', 'Einer 2', 'Zähler 912']);
 }
 
@@ -162,8 +163,7 @@ async function arranged(page, { width, height, scale, touch }, finger, own) {
 // nothing themselves; a tap on an entry box gives it the keyboard there and then.
 async function touched(page) {
   await page.resize({ width: 768, height: 1024, scale: 2, touch: true });
-  await sleep(500);
-  await page.js(() => window.nurvelo('cmd_AktZahl_loeschen').click());
+  await page.js(watch, CELLS);
   const touch = async (type, ...points) => page.cdp('Input.dispatchTouchEvent', {
     type, touchPoints: await Promise.all(points.map(async ([id, dx = 0], n) =>
       ({ ...(await page.middle(id)), id: n, x: (await page.middle(id)).x + dx }))),
@@ -192,7 +192,7 @@ async function touched(page) {
   await sleep(1000);
   await touch('touchEnd');
   await taps();
-  expect('touched', await page.js(() => window.rows().split(' ').slice(0, 4).join('')), '0081');
+  expect('touched', await page.js(() => window.rows().split(' ').slice(0, 4).join('')), '0082');
   // A tap on an entry box gives its element the focus while the tap is being handled, where
   // a tablet opens its keyboard for it; the keyboard, which makes the page smaller, leaves the
   // box in sight.
@@ -238,7 +238,7 @@ const version = (page) => readFileSync(join(page, 'service-worker.js'), 'utf8')
 // After a new build is put on the server, the first load still runs the old one and the browser
 // keeps the new one beside it; the second runs the new one, and everything kept is the server's.
 async function updated(page, server) {
-  const kept = () => page.js(() => caches.keys().then((names) => names.join(' ')));
+  const kept = () => page.js(() => caches.keys().then((names) => names.join('|')));
   await page.js(() => navigator.serviceWorker.ready.then(() => true));
   await page.load(server.address);
   server.serve(changed);
@@ -248,7 +248,7 @@ async function updated(page, server) {
   await page.load(server.address);
   expect('new build', await page.js(() => document.querySelector('script[src^="Nurvelo.js"]').src
     .split('?v=')[1]), readFileSync(join(changed, 'index.html'), 'utf8').match(/Nurvelo.js\?v=(\w+)/)[1]);
-  expect('kept', (await kept()).split(' ').map((name) => name.split(' ').pop()), [version(changed)]);
+  expect('kept', (await kept()).split('|').map((name) => name.split(' ').pop()), [version(changed)]);
   expect('kept as served', await page.js(async () => {
     const cache = await caches.open((await caches.keys())[0]);
     const same = async (request) => {
@@ -263,7 +263,8 @@ async function updated(page, server) {
   expect('offline', await page.js(() => !!navigator.serviceWorker.controller));
 }
 
-for (engine of ['chromium', 'firefox', 'webkit']) {
+// NURVELO_BROWSERS=webkit, say, for one of them only.
+for (engine of (process.env.NURVELO_BROWSERS ?? 'chromium firefox webkit').split(' ')) {
   const server = new Server(old);
   await server.start();
   let page;
@@ -280,7 +281,6 @@ for (engine of ['chromium', 'firefox', 'webkit']) {
         for (const [width, height, finger] of [[1024, 768, 44], [768, 1024, 44], [360, 740, 24],
           [740, 360, 24], [1366, 768, 44], [1280, 720, 44]])
           await arranged(page, { width, height, scale: 2, touch: width < 1280 }, finger, width >= 1280);
-        await page.js(watch, CELLS);
         await touched(page);
       }
       await updated(page, server);
@@ -295,6 +295,7 @@ for (engine of ['chromium', 'firefox', 'webkit']) {
   }
   await page.close();
   server.stop();
+  console.log(`${engine}: ${failures.filter((f) => f.startsWith(engine)).length} failures`);
 }
 console.log(failures.join('\n'));
 process.exit(failures.length ? 1 : 0);

@@ -13,11 +13,12 @@ const sha256 = async (response) => {
 
 self.addEventListener("install", (event) => {
     // Past the browser's own cache, which may keep an older build's files for days where the
-    // server says nothing about caching; and only if every file is this build's, so that a folder
-    // caught half copied on the server is not kept.
+    // server says nothing about caching, and without asking whether they changed since, which a
+    // server answers by their dates alone; and only if every file is this build's, so that a
+    // folder caught half copied on the server is not kept.
     const keep = async () => {
         const fetched = await Promise.all(Object.entries(files).map(async ([file, sum]) => {
-            const response = await fetch(file, { cache: "no-cache" });
+            const response = await fetch(file, { cache: "reload" });
             if (!response.ok || (await sha256(response)) !== sum)
                 throw new Error(`${file} is not of this build`);
             return [file, response];
