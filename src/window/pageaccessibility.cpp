@@ -1,5 +1,7 @@
 #include "pageaccessibility.h"
 
+#include "digitcell.h"
+
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QEvent>
@@ -42,16 +44,27 @@ void onInput(val event) {
     PageAccessibility::typed(element["id"].as<std::string>(), element["value"].as<std::string>());
 }
 
+void onKeyDown(val) {
+    PageAccessibility::keyDown();
+}
+
+// What a cell says: its place and its digit, "Tausender 1"; its row is said before the row.
+std::string cellText(QWidget *cell, const QString &digit) {
+    return QStringLiteral("%1 %2").arg(cell->objectName().section(u'_', 1, 1), digit).toStdString();
+}
+
 } // namespace
 
 EMSCRIPTEN_BINDINGS(nurvelo_page) {
     emscripten::function("nurveloActivate", &onActivate);
     emscripten::function("nurveloInput", &onInput);
     emscripten::function("nurveloCanvasFocus", &onCanvasFocus);
+    emscripten::function("nurveloKeyDown", &onKeyDown);
 }
 
 PageAccessibility::PageAccessibility(QWidget *window) : QObject(window), m_window(window) {
     s_page = this;
+    m_clock.start();
     const val screen =
         val::global("document")
             .call<val>("getElementById", std::string("qt-shadow-container"))["shadowRoot"];
@@ -77,6 +90,8 @@ PageAccessibility::PageAccessibility(QWidget *window) : QObject(window), m_windo
         if (widget && !widget->isWindow() && !widget->isHidden() &&
             !widget->objectName().isEmpty()) {
             add(widget);
+            if (m_rowNames.contains(widget))
+                container.call<void>("appendChild", m_rowNames.value(widget));
             container.call<void>("appendChild", m_elements.value(widget));
         }
     }
@@ -93,6 +108,19 @@ PageAccessibility::PageAccessibility(QWidget *window) : QObject(window), m_windo
     style.set("overflow", std::string("hidden"));
     style.set("opacity", std::string("0"));
     container.call<void>("appendChild", m_log);
+    // A screen reader stops speaking at every key, also what the live region has just been told:
+    // a message of the last second is told again before the key reaches the window. (On the
+    // desktop the message comes from the focused control, which Orca keeps.)
+    container.call<void>("addEventListener", std::string("keydown"),
+                         val::module_property("nurveloKeyDown"), true);
+    // A long lesson would otherwise grow the page without end; only once it has fallen silent,
+    // as a screen reader finds what is new in the region by where it stands.
+    m_quiet.setSingleShot(true);
+    m_quiet.setInterval(2000);
+    connect(&m_quiet, &QTimer::timeout, this, [this] {
+        while (m_log["childElementCount"].as<int>() > 40)
+            m_log["firstElementChild"].call<void>("remove");
+    });
 
     QAccessible::installUpdateHandler(&PageAccessibility::update);
     page.call<val>("querySelector", std::string("canvas"))
@@ -104,6 +132,8 @@ PageAccessibility::PageAccessibility(QWidget *window) : QObject(window), m_windo
 PageAccessibility::~PageAccessibility() {
     QAccessible::installUpdateHandler(nullptr);
     for (const val &element : std::as_const(m_elements))
+        element.call<void>("remove");
+    for (const val &element : std::as_const(m_rowNames))
         element.call<void>("remove");
     m_log.call<void>("remove");
     s_page = nullptr;
@@ -123,9 +153,21 @@ void PageAccessibility::add(QWidget *control) {
         setAttribute(element, "aria-label", accessible->text(QAccessible::Name));
         element.call<void>("addEventListener", std::string(button ? "click" : "input"),
                            val::module_property(button ? "nurveloActivate" : "nurveloInput"));
+    } else if (qobject_cast<DigitCell *>(control)) {
+        element.set("textContent", cellText(control, accessible->text(QAccessible::Name)));
+        // Each row's name before its cells, over the ground left of them, so that it is read as
+        // part of the row's line.
+        if (control->objectName().startsWith(QLatin1String("lbl_Tausender"))) {
+            val name = val::global("document").call<val>("createElement", std::string("div"));
+            name.set("textContent",
+                     std::string(control->objectName().endsWith(u"_add") ? "Hilfszahl" : "Zähler"));
+            m_rowNames.insert(control, name);
+        }
     } else {
-        // A label's name is its text, as the desktop's screen readers read it.
+        // A label's name is its text, as the desktop's screen readers read it; the headings are
+        // said with each cell, and would be a line of their own.
         element.set("textContent", accessible->text(QAccessible::Name).toStdString());
+        setAttribute(element, "aria-hidden", QStringLiteral("true"));
     }
     if (button)
         element.set("type", std::string("button"));
@@ -149,7 +191,9 @@ void PageAccessibility::add(QWidget *control) {
             element.set("value", text.toStdString());
         });
     }
-    setAttribute(element, "aria-description", accessible->text(QAccessible::Description));
+    // A line's first description would be read with it, and a cell's says what the line does.
+    if (!qobject_cast<DigitCell *>(control))
+        setAttribute(element, "aria-description", accessible->text(QAccessible::Description));
     m_elements.insert(control, element);
     place(control);
     control->installEventFilter(this);
@@ -157,19 +201,25 @@ void PageAccessibility::add(QWidget *control) {
 
 void PageAccessibility::place(QWidget *control) {
     // Exactly over the control, so that a screen reader's touch finds it and its frame of focus
-    // falls around what is drawn; invisible, and the pointer goes through to the canvas.
-    val style = m_elements.value(control)["style"];
+    // falls around what is drawn; invisible, and the pointer goes through to the canvas. A row's
+    // name from the window's edge to its first cell.
+    const auto put = [](val element, QRect at) {
+        val style = element["style"];
+        const auto px = [](int value) { return std::to_string(value) + "px"; };
+        style.set("position", std::string("absolute"));
+        style.set("left", px(at.x()));
+        style.set("top", px(at.y()));
+        style.set("width", px(at.width()));
+        style.set("height", px(at.height()));
+        style.set("margin", std::string("0"));
+        style.set("padding", std::string("0"));
+        style.set("border", std::string("none"));
+        style.set("opacity", std::string("0"));
+    };
     const QRect at = control->geometry();
-    const auto px = [](int value) { return std::to_string(value) + "px"; };
-    style.set("position", std::string("absolute"));
-    style.set("left", px(at.x()));
-    style.set("top", px(at.y()));
-    style.set("width", px(at.width()));
-    style.set("height", px(at.height()));
-    style.set("margin", std::string("0"));
-    style.set("padding", std::string("0"));
-    style.set("border", std::string("none"));
-    style.set("opacity", std::string("0"));
+    put(m_elements.value(control), at);
+    if (m_rowNames.contains(control))
+        put(m_rowNames.value(control), QRect(0, at.y(), at.x(), at.height()));
 }
 
 bool PageAccessibility::eventFilter(QObject *watched, QEvent *event) {
@@ -194,7 +244,9 @@ void PageAccessibility::update(QAccessibleEvent *event) {
         s_page->follow();
         break;
     case QAccessible::NameChanged:
-        if (element["tagName"].as<std::string>() == "DIV")
+        if (qobject_cast<DigitCell *>(widget))
+            element.set("textContent", cellText(widget, accessible->text(QAccessible::Name)));
+        else if (element["tagName"].as<std::string>() == "DIV")
             element.set("textContent", accessible->text(QAccessible::Name).toStdString());
         else
             setAttribute(element, "aria-label", accessible->text(QAccessible::Name));
@@ -218,14 +270,24 @@ void PageAccessibility::follow() {
     found->call<void>("focus", options);
 }
 
-void PageAccessibility::say(const QString &message) {
+void PageAccessibility::say(const QString &message, bool again) {
     val line = val::global("document").call<val>("createElement", std::string("p"));
     line.set("textContent", message.toStdString());
+    if (again)
+        line.call<void>("setAttribute", std::string("data-again"), std::string(""));
     m_log.call<void>("appendChild", line);
-    // A long lesson would otherwise grow the page without end; a screen reader has long read
-    // what lies this far back.
-    while (m_log["childElementCount"].as<int>() > 40)
-        m_log["firstElementChild"].call<void>("remove");
+    m_recent.emplace_back(m_clock.elapsed(), message);
+    m_quiet.start();
+}
+
+void PageAccessibility::keyDown() {
+    if (!s_page)
+        return;
+    auto &recent = s_page->m_recent;
+    while (!recent.empty() && s_page->m_clock.elapsed() - recent.front().first > 1000)
+        recent.pop_front();
+    for (const auto &[when, message] : std::exchange(recent, {}))
+        s_page->say(message, true);
 }
 
 void PageAccessibility::activate(const std::string &name) {
