@@ -33,8 +33,9 @@ void Announcer::setReadingAloud(bool on) {
             const QString hint = QStringLiteral("Vorlesen geht hier nicht: Auf diesem Gerät ist "
                                                 "keine deutsche Stimme eingerichtet.");
             tell(hint);
-            QToolTip::showText(m_window->mapToGlobal(m_window->rect().center()), hint, m_window, {},
-                               8000);
+            // As rich text, so that it wraps on a narrow screen.
+            QToolTip::showText(m_window->mapToGlobal(m_window->rect().center()),
+                               QStringLiteral("<p>%1</p>").arg(hint), m_window, {}, 8000);
         });
     }
     m_reading = true;
