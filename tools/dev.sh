@@ -130,6 +130,14 @@ web_here() {
     install_missing chromium firefox-esr webkit2gtk-driver nodejs npm xvfb xauth cmake
     (cd tests/harness && npm ci --no-audit --no-fund --loglevel=error)
     xvfb-run -a node tests/window/in_browser.mjs build-web
+    page_heard
+}
+
+# The page as Orca reads it in Firefox, with a voice of the tests' own.
+page_heard() {
+    install_missing firefox-esr orca speech-dispatcher xvfb xauth openbox xdotool dbus \
+        at-spi2-core
+    bash tests/window/page_heard.sh build-web
 }
 
 case "${1:-}" in
@@ -147,6 +155,7 @@ test)
     leg "Debian 13 in a chroot" elsewhere test-here
     leg "Windows under Wine" elsewhere windows-here
     leg "The web page" elsewhere web-here
+    leg "The web page heard by Orca $(orca --version), here" page_heard
     ;;
 windows)
     leg "Windows under Wine" elsewhere windows-here

@@ -270,13 +270,14 @@ void PageAccessibility::follow() {
     found->call<void>("focus", options);
 }
 
-void PageAccessibility::say(const QString &message, bool again) {
+void PageAccessibility::say(const QString &message, qint64 when) {
     val line = val::global("document").call<val>("createElement", std::string("p"));
     line.set("textContent", message.toStdString());
-    if (again)
+    if (when >= 0)
         line.call<void>("setAttribute", std::string("data-again"), std::string(""));
     m_log.call<void>("appendChild", line);
-    m_recent.emplace_back(m_clock.elapsed(), message);
+    // Told again while keys keep coming, but only within a second of the first time.
+    m_recent.emplace_back(when >= 0 ? when : m_clock.elapsed(), message);
     m_quiet.start();
 }
 
@@ -287,7 +288,7 @@ void PageAccessibility::keyDown() {
     while (!recent.empty() && s_page->m_clock.elapsed() - recent.front().first > 1000)
         recent.pop_front();
     for (const auto &[when, message] : std::exchange(recent, {}))
-        s_page->say(message, true);
+        s_page->say(message, when);
 }
 
 void PageAccessibility::activate(const std::string &name) {

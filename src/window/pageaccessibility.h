@@ -43,7 +43,8 @@ private:
     static void update(QAccessibleEvent *event);
     void add(QWidget *control);
     void place(QWidget *control);
-    void say(const QString &message, bool again = false);
+    // A message; told again, with when it was first told (ms on m_clock).
+    void say(const QString &message, qint64 when = -1);
 
     QWidget *m_window;
     emscripten::val m_log;

@@ -5,6 +5,9 @@
 #
 #   bash tests/harness/hear.sh build/src/Nurvelo [ARGS] <<< 'key Tab space'
 #
+# Orca speaks through the speech-dispatcher at $HEAR_VOICE (tests/harness/voice.sh), where set;
+# else it has speech on but nothing to play it, and only its log tells what it would say.
+#
 # Exits 77 where a tool is missing (`tools/dev.sh test` installs them).
 # shellcheck disable=SC2317 # the functions are called through waitfor
 set -u
@@ -47,7 +50,7 @@ Xvfb -displayfd 3 -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null & xvfb
 waitfor 100 test -s "$scratch/display" || exit 1
 # Speech stays on, so Orca says everything it would, but no speech server can start to play it:
 # a screen reader switched to braille only says nothing in the log either.
-env -u SPEECHD_ADDRESS SPEECHD_CMD=/nonexistent HOME="$home" XDG_RUNTIME_DIR="$run" \
+env SPEECHD_ADDRESS="${HEAR_VOICE:-}" SPEECHD_CMD=/nonexistent HOME="$home" XDG_RUNTIME_DIR="$run" \
     LC_ALL=C.UTF-8 DISPLAY=:"$(cat "$scratch/display")" NURVELO_IN_SESSION=1 \
     dbus-run-session -- bash "$0" "$@"
 status=$?

@@ -7,30 +7,10 @@
 # after F4. Skipped (77) without Orca.   screenreader.sh NURVELO
 set -u
 here=$(dirname "$0")
-speech=$(mktemp -d) && mkdir -p "$speech/speech-dispatcher/modules"
-cat >"$speech/voice" <<'EOF' && chmod +x "$speech/voice"
-#!/bin/sh
-exec sleep "$(echo "$1" | awk '{ print length * 0.07 }')"
-EOF
-cat >"$speech/speech-dispatcher/speechd.conf" <<'EOF'
-LogLevel 5
-DisableAutoSpawn
-AudioOutputMethod "alsa"
-AudioALSADevice "null"
-AddModule "paced" "sd_generic" "paced.conf"
-DefaultModule paced
-EOF
-cat >"$speech/speech-dispatcher/modules/paced.conf" <<EOF
-GenericExecuteSynth "$speech/voice \'\$DATA\'"
-GenericLanguage "de" "de" "utf-8"
-AddVoice "de" "MALE1" "de"
-EOF
-speech-dispatcher --run-single --timeout 0 --log-dir "$speech" --config-dir "$speech/speech-dispatcher" \
-    --communication-method unix_socket --socket-path "$speech/socket" >/dev/null 2>&1 & daemon=$!
-trap 'kill $daemon; rm -rf "$speech"' EXIT
-
-heard=$(bash "$here/../harness/hear.sh" env SPEECHD_ADDRESS="unix_socket:$speech/socket" \
-    XDG_CONFIG_HOME="$speech" "$1" --vorlesen <<<"type --delay 300 999
+. "$here/../harness/voice.sh"
+voice=$(mktemp -d) && voice_start "$voice" && daemon=$! && trap 'kill $daemon; rm -rf "$voice"' EXIT
+heard=$(bash "$here/../harness/hear.sh" env SPEECHD_ADDRESS="$voice_address" \
+    XDG_CONFIG_HOME="$voice" "$1" --vorlesen <<<"type --delay 300 999
 key --delay 300 Tab space Tab Tab Tab Tab
 key --delay 60 space space
 key --delay 300 shift+Tab
@@ -47,7 +27,7 @@ said=$(grep -E "^(notification )?($place|Zähler [0-9]+(, Hilfszahl [0-9]+)?|Geh
     { printf 'Orca said:\n%s\n' "$heard"; exit 1; }
 
 mapfile -t expected < <(echo "Vorlesen an" && cat "$here/lesson.txt" && echo "Vorlesen aus")
-spoken=$(sed -n 's/.*Queueing message |\(.*\)| with priority [0-9]*$/\1/p' "$speech/speech-dispatcher.log")
+spoken=$(voice_handed "$voice")
 at=0
 while read -r text; do
     while [ $at -lt ${#expected[@]} ] && [ "${expected[at]}" != "$text" ] &&

@@ -1,0 +1,60 @@
+#!/bin/bash
+# The web page as a blind child hears it, with Orca in Firefox ESR and a voice that takes as long
+# as a quick voice would (tests/harness/hear.sh, voice.sh): the lesson of the desktop's
+# screen-reader test, given as a child who listens gives it, each message heard to its end and in
+# order, also where a second press comes 60 ms after the first and stops Orca's speech; then the
+# page read line by line, each row by its name and each digit with its place. Skipped (77)
+# without Orca or Firefox.   page_heard.sh PAGE
+set -u
+here=$(dirname "$0")
+command -v firefox-esr >/dev/null || { echo "skipped: firefox-esr is not installed" >&2; exit 77; }
+. "$here/../harness/voice.sh"
+voice=$(mktemp -d) && voice_start "$voice" && daemon=$!
+python3 -u -m http.server --bind 127.0.0.1 --directory "$1" 0 >"$voice/server" 2>&1 & server=$!
+trap 'kill $daemon $server; rm -rf "$voice"' EXIT
+until port=$(grep -o 'port [0-9]*' "$voice/server"); do sleep 0.1; done
+# A profile of its own for each run, without the first-run pages and notices that would come
+# before the page or over it.
+firefox='mkdir -p "$HOME/profile" && printf "user_pref(\"%s\", false);\n" browser.aboutwelcome.enabled \
+    browser.shell.checkDefaultBrowser browser.newtab.preload datareporting.policy.dataSubmissionEnabled \
+    browser.sessionstore.resume_from_crash app.update.auto >"$HOME/profile/user.js" &&
+    exec firefox-esr --no-remote --new-instance --profile "$HOME/profile" "$0"'
+HEAR_VOICE=$voice_address bash "$here/../harness/hear.sh" bash -c "$firefox" \
+    "http://127.0.0.1:${port#port }/" >/dev/null <<<"sleep 8
+type 999
+key Tab
+sleep 3
+key space
+sleep 2
+key Tab Tab Tab Tab
+sleep 3
+key --delay 60 space space
+sleep 4
+key shift+Tab
+sleep 3
+key --delay 60 space space
+sleep 3
+key Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
+sleep 6
+key space
+sleep 2
+key Tab Tab Tab Tab
+sleep 6
+key space
+sleep 3
+key F2
+sleep 3
+key ctrl+Home
+sleep 4
+key Down
+sleep 4" || exit $?
+
+# Orca may say several messages in one breath. On a button it reads the page as a page, line by
+# line from the top, where the counter's row begins with its name.
+heard=$(voice_heard "$voice")
+messages='Geht nicht, (Zähler bleibt [0-9]+|keine [A-Z][a-z]+ in der Hilfszahl|Übertrag läuft noch|Zahl zu (groß|klein))|Zähler [0-9]+(, Hilfszahl [0-9]+)?|(Hilfszahl )?(Einer|Zehner|Hunderter|Tausender) [0-9]+'
+lesson=$(sed '/^Zähler\.$/,$d' <<<"$heard" | grep -oE "$messages" | uniq | paste -sd /)
+read=$(sed -n '/^Zähler\.$/,$s/\.$//p' <<<"$heard" | head -n 10 | paste -sd /)
+[ "$lesson" = "$(uniq "$here/lesson.txt" | paste -sd /)" ] &&
+    [ "$read" = "Zähler/Tausender 1/Hunderter 0/Zehner 2/Einer 0/Hilfszahl/Tausender 0/Hunderter 0/Zehner 0/Einer 1" ] ||
+    { printf 'Heard to the end:\n%s\n' "$heard"; exit 1; }
