@@ -13,22 +13,15 @@ import { Pointer } from 'selenium-webdriver/lib/input.js';
 
 export const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
-// Starts a program and waits until it prints what the pattern finds; the first group of it.
-function started(program, args, pattern) {
-  const child = spawn(program, args, { stdio: ['ignore', 'pipe', 'pipe'] });
-  child.said = '';
-  const found = new Promise((done, failed) => {
-    const look = (chunk) => {
-      child.said += chunk;
-      const match = pattern.exec(child.said);
-      if (match) done(match[1]);
-    };
-    child.stdout.on('data', look);
-    child.stderr.on('data', look);
-    child.on('exit', () => failed(new Error(`${program} ended: ${child.said}`)));
+const freePort = () => new Promise((found) => {
+  const probe = createServer().listen(0, '127.0.0.1', () => {
+    const { port } = probe.address();
+    probe.close(() => found(port));
   });
-  return [child, found];
-}
+});
+const answering = async (address) => {
+  while (!(await fetch(address).catch(() => null))) await sleep(100);
+};
 
 export class Server {
   // The page's folder as /klasse/nurvelo/ on a web server of this machine.
@@ -45,16 +38,15 @@ export class Server {
   }
 
   async start() {
-    const [child, port] = started('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1',
-      '--directory', this.site, this.port ?? '0'], /port (\d+)/);
-    this.child = child;
     // The same address every time: a browser keeps what it keeps by address.
-    this.port = await port;
+    this.port ??= await freePort();
+    this.child = spawn('python3', ['-m', 'http.server', '--bind', '127.0.0.1', '--directory',
+      this.site, `${this.port}`], { stdio: 'ignore' });
     this.address = `http://127.0.0.1:${this.port}/klasse/nurvelo/`;
+    await answering(this.address);
   }
 
   stop() {
-    this.child.removeAllListeners('exit');
     this.child.kill();
   }
 }
@@ -65,15 +57,12 @@ export class Page {
   static async open(engine, address, size = { width: 1280, height: 800 }, before = null) {
     const page = new Page(engine);
     if (engine === 'webkit') {
-      // WebKit's driver tells nothing when it listens: a free port, asked until it answers.
-      const port = await new Promise((found) => {
-        const probe = createServer().listen(0, '127.0.0.1', () => {
-          const { port } = probe.address();
-          probe.close(() => found(port));
-        });
-      });
-      [page.webDriver] = started('WebKitWebDriver', [`--port=${port}`], /^$/);
-      while (!(await fetch(`http://127.0.0.1:${port}/status`).catch(() => null))) await sleep(100);
+      const port = await freePort();
+      page.webDriver = spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'pipe' });
+      page.webDriver.said = '';
+      for (const output of [page.webDriver.stdout, page.webDriver.stderr])
+        output.on('data', (said) => (page.webDriver.said += said));
+      await answering(`http://127.0.0.1:${port}/status`);
       page.driver = await new Builder()
         .withCapabilities({
           browserName: 'MiniBrowser',
@@ -116,12 +105,13 @@ export class Page {
     this.loaded = true;
   }
 
-  // Once the window is there, window.nurvelo(name) is the element over a control.
+  // Once the window is there, window.nurvelo(name) is the element over a control, in window.qt,
+  // the page's part that Qt draws the window in.
   async shown() {
     for (const started = Date.now(); Date.now() - started < 30000; await sleep(100)) {
       const shown = await this.js(() => {
-        window.nurvelo = (id) =>
-          document.getElementById('qt-shadow-container')?.shadowRoot?.getElementById(id);
+        window.qt = document.getElementById('qt-shadow-container')?.shadowRoot;
+        window.nurvelo = (id) => window.qt?.getElementById(id);
         return !!window.nurvelo('cmd_ok');
       }).catch(() => false); // still loading
       if (shown) return;
@@ -200,3 +190,49 @@ export class Page {
     this.webDriver?.kill();
   }
 }
+
+// Run in the page (page.js(watch, cells)), it keeps track of what the tests ask: each control's
+// element as a screen reader finds it; the live region; both rows; when each cell turned red and
+// green again on the canvas, as Qt puts the window's picture there; and what is handed to the
+// browser's speech, with a German voice of 70 ms a letter.
+export const watch = (cells) => {
+  window.controls = () => [...qt.querySelectorAll('[id^=lbl_],[id^=cmd_],[id^=txt_]')];
+  window.described = () => controls().map((e) => [e.id, e.localName,
+    e.getAttribute('aria-label') ?? e.textContent, e.getAttribute('aria-description')].join('|'));
+  // What the live region was told, without what it is told again after a key.
+  window.said = () => [...qt.querySelectorAll('[aria-live] > :not([data-again])')]
+    .map((line) => line.textContent);
+  // The text a screen reader reads line by line, a line's parts joined by a space.
+  window.read = () => [...window.nurvelo('cmd_ok').parentElement.children]
+    .filter((e) => e.localName === 'div' && !e.ariaHidden && !e.ariaLive && e.textContent)
+    .map((e) => [e.textContent, Math.round(e.getBoundingClientRect().top)]);
+  window.rows = () => cells.map((id) => window.nurvelo(id).textContent.split(' ')[1]).join(' ');
+  window.lit = [];
+  const red = {};
+  const put = CanvasRenderingContext2D.prototype.putImageData;
+  CanvasRenderingContext2D.prototype.putImageData = function (image, ...rest) {
+    put.call(this, image, ...rest);
+    const canvas = this.canvas, scale = canvas.width / canvas.getBoundingClientRect().width;
+    const at = canvas.getBoundingClientRect(), now = performance.now();
+    for (const id of cells) {
+      const r = window.nurvelo(id).getBoundingClientRect();
+      const pixels = this.getImageData((r.x - at.x) * scale, (r.y - at.y) * scale,
+        r.width * scale, r.height * scale).data;
+      let isRed = false;
+      for (let i = 0; i < pixels.length && !isRed; i += 4)
+        isRed = pixels[i] > 150 && pixels[i + 1] < 100;
+      if (isRed && !(id in red)) red[id] = now;
+      if (!isRed && id in red) window.lit.push([id, Math.round(now - red[id])]), delete red[id];
+    }
+  };
+  window.spoken = [];
+  window.SpeechSynthesisUtterance = class { constructor(text) { this.text = text; } };
+  Object.assign(SpeechSynthesis.prototype, {
+    getVoices: () => [{ lang: 'de-DE', name: 'Anna' }],
+    speak: (utterance) => {
+      window.spoken.push(utterance.text);
+      setTimeout(() => utterance.onend(), 70 * utterance.text.length);
+    },
+    cancel: () => {},
+  });
+};

@@ -10,7 +10,7 @@ import { execFileSync } from 'node:child_process';
 import { cpSync, mkdtempSync, readFileSync, appendFileSync, utimesSync, readdirSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { Page, Server, sleep } from '../harness/browser.mjs';
+import { Page, Server, sleep, watch } from '../harness/browser.mjs';
 
 const [folder, shots] = process.argv.slice(2);
 const here = new URL('.', import.meta.url).pathname;
@@ -24,59 +24,12 @@ const expect = (what, seen, wanted = true) => {
 const CELLS = ['', '_add'].flatMap((row) =>
   ['Tausender', 'Hunderter', 'Zehner', 'Einer'].map((place) => `lbl_${place}${row}`));
 
-// In the page: each control's element as a screen reader finds it; the live region; both rows;
-// when each cell turned red and green again on the canvas, as Qt puts the window's picture there;
-// and what is handed to the browser's speech, with a German voice of 70 ms a letter.
-const watch = (cells) => {
-  const root = document.getElementById('qt-shadow-container').shadowRoot;
-  window.controls = () => [...root.querySelectorAll('[id^=lbl_],[id^=cmd_],[id^=txt_]')].map((e) =>
-    [e.id, e.getAttribute('role') ?? e.localName, e.getAttribute('aria-label') ?? e.textContent,
-      e.getAttribute('aria-description')].join('|'));
-  // What the live region was told, without what it is told again after a key.
-  window.said = () => [...root.querySelectorAll('[aria-live] > :not([data-again])')]
-    .map((line) => line.textContent);
-  // The text a screen reader reads line by line, a line's parts joined by a space.
-  window.read = () => [...window.nurvelo('cmd_ok').parentElement.children]
-    .filter((e) => e.localName === 'div' && !e.ariaHidden && !e.ariaLive && e.textContent)
-    .map((e) => [e.textContent, Math.round(e.getBoundingClientRect().top)]);
-  window.rows = () => cells.map((id) => window.nurvelo(id).textContent.split(' ')[1]).join(' ');
-  window.lit = [];
-  const red = {};
-  const put = CanvasRenderingContext2D.prototype.putImageData;
-  CanvasRenderingContext2D.prototype.putImageData = function (image, ...rest) {
-    put.call(this, image, ...rest);
-    const canvas = this.canvas, scale = canvas.width / canvas.getBoundingClientRect().width;
-    const at = canvas.getBoundingClientRect(), now = performance.now();
-    for (const id of cells) {
-      const r = window.nurvelo(id).getBoundingClientRect();
-      const pixels = this.getImageData((r.x - at.x) * scale, (r.y - at.y) * scale,
-        r.width * scale, r.height * scale).data;
-      let isRed = false;
-      for (let i = 0; i < pixels.length && !isRed; i += 4)
-        isRed = pixels[i] > 150 && pixels[i + 1] < 100;
-      if (isRed && !(id in red)) red[id] = now;
-      if (!isRed && id in red) window.lit.push([id, Math.round(now - red[id])]), delete red[id];
-    }
-  };
-  window.spoken = [];
-  window.SpeechSynthesisUtterance = class { constructor(text) { this.text = text; } };
-  Object.assign(SpeechSynthesis.prototype, {
-    getVoices: () => [{ lang: 'de-DE', name: 'Anna' }],
-    speak: (utterance) => {
-      window.spoken.push(utterance.text);
-      setTimeout(() => utterance.onend(), 70 * utterance.text.length);
-    },
-    cancel: () => {},
-  });
-};
-
 const axe = readFileSync(join(here, '../harness/node_modules/axe-core/axe.min.js'), 'utf8');
 async function accessible(page) {
-  const controls = await page.js(() => window.controls());
+  const controls = await page.js(() => described());
   const kinds = controls.map((line) => line.split('|')[1]).sort();
   expect('kinds', [...new Set(kinds)].map((kind) => `${kinds.filter((k) => k === kind).length} ${kind}`),
     ['20 button', '12 div', '2 input']);
-  expect('unnamed', controls.filter((line) => /\|\||^cmd.*\|$/.test(line)), []);
   for (const line of ['lbl_Tausender_Text|div|Tausender|Überschrift der Spalte Tausender',
     'lbl_Einer_add|div|Einer 0|',
     'txt_Eingabe|input|Eingabe für den Zähler|Eine Zahl mit bis zu vier Zeichen. OK setzt den Zähler auf diese Zahl.',
@@ -122,8 +75,7 @@ async function lesson(page) {
   expect('spoken', await page.js(() => window.spoken),
     ['Vorlesen an', 'Zehner 3', 'Zähler 1030', 'Vorlesen aus']);
   // Keys move the focus along with the window's and click once.
-  const focus = () => page.js(() => document.getElementById('qt-shadow-container').shadowRoot
-    .activeElement?.id);
+  const focus = () => page.js(() => qt.activeElement?.id);
   const focused = [await focus()];
   await page.key('SPACE');
   await sleep(600);
@@ -147,8 +99,7 @@ async function arranged(page, { width, height, scale, touch }, finger, own) {
   await page.resize({ width, height, scale, touch });
   await sleep(500);
   if (shots) await page.shot(join(shots, `${engine}-${width}x${height}.png`));
-  const boxes = await page.js(() => Object.fromEntries([...document.getElementById('qt-shadow-container')
-    .shadowRoot.querySelectorAll('[id^=lbl_],[id^=cmd_],[id^=txt_]')]
+  const boxes = await page.js(() => Object.fromEntries(controls()
     .map((e) => [e.id, e.getBoundingClientRect().toJSON()])));
   const size = `${width}x${height}`, names = Object.keys(boxes);
   expect(`${size}: outside`, names.filter((id) => boxes[id].left < 0 || boxes[id].top < 0 ||
@@ -180,30 +131,18 @@ async function touched(page) {
     type, touchPoints: await Promise.all(points.map(async ([id, dx = 0], n) =>
       ({ ...(await page.middle(id)), id: n, x: (await page.middle(id)).x + dx }))),
   });
-  const taps = async () => {
-    for (const _ of [0, 1]) {
-      await touch('touchStart', ['cmd_Zehner_plus']);
-      await touch('touchEnd');
-      await sleep(60);
-    }
+  const [E, H, Z] = [['cmd_Einer_plus'], ['cmd_Hunderter_plus'], ['cmd_Zehner_plus']];
+  // Each followed by two taps on Zehner "+"; the two fingers and the long press click Einer "+".
+  for (const gesture of [[['touchStart', E], ['touchCancel']],
+    [['touchStart', E], ['touchStart', E, H], ['touchEnd', E], ['touchEnd']],
+    [['touchStart', E], ['touchMove', [E[0], 200]], ['touchEnd']],
+    [['touchStart', E], [1000], ['touchEnd']]]) {
+    for (const [type, ...points] of gesture)
+      await (typeof type === 'number' ? sleep(type) : touch(type, ...points));
+    for (const type of ['touchStart', 'touchEnd', 'touchStart', 'touchEnd'])
+      await touch(type, ...(type === 'touchStart' ? [Z] : []));
     await sleep(1200);
-  };
-  await touch('touchStart', ['cmd_Einer_plus']);
-  await touch('touchCancel');
-  await taps();
-  await touch('touchStart', ['cmd_Einer_plus']);
-  await touch('touchStart', ['cmd_Einer_plus'], ['cmd_Hunderter_plus']);
-  await touch('touchEnd', ['cmd_Einer_plus']);
-  await touch('touchEnd');
-  await taps();
-  await touch('touchStart', ['cmd_Einer_plus']);
-  await touch('touchMove', ['cmd_Einer_plus', 200]);
-  await touch('touchEnd');
-  await taps();
-  await touch('touchStart', ['cmd_Einer_plus']);
-  await sleep(1000);
-  await touch('touchEnd');
-  await taps();
+  }
   expect('touched', await page.js(() => window.rows().split(' ').slice(0, 4).join('')), '0082');
   // A tap on an entry box gives its element the focus while the tap is being handled, where
   // a tablet opens its keyboard for it; the keyboard, which makes the page smaller, leaves the
@@ -213,7 +152,7 @@ async function touched(page) {
       window.inTap = true;
       setTimeout(() => (window.inTap = false));
     }, { capture: true });
-    document.getElementById('qt-shadow-container').shadowRoot.addEventListener('focusin',
+    qt.addEventListener('focusin',
       (event) => (window.focusedInTap = window.inTap ? event.target.id : 'later'));
   });
   await touch('touchStart', ['txt_Eingabe_add']);
@@ -230,7 +169,7 @@ async function touched(page) {
   await page.cdp('Emulation.setPageScaleFactor', { pageScaleFactor: 2 });
   await sleep(1000);
   expect('pinched', await page.js(() => {
-    const canvas = document.getElementById('qt-shadow-container').shadowRoot.querySelector('canvas');
+    const canvas = qt.querySelector('canvas');
     return [getComputedStyle(canvas.parentElement).touchAction,
       Math.round(canvas.width / canvas.getBoundingClientRect().width)];
   }), ['pinch-zoom', 4]);
@@ -302,8 +241,8 @@ for (engine of (process.env.NURVELO_BROWSERS ?? 'chromium firefox webkit').split
           [740, 360, 24], [1366, 768, 44], [1280, 720, 44]])
           await arranged(page, { width, height, scale: 2, touch: width < 1280 }, finger, width >= 1280);
         await page.load(`${server.address}?vorlesen`);
-        expect('?vorlesen', (await page.js(() => [...document.getElementById('qt-shadow-container')
-          .shadowRoot.querySelectorAll('[aria-live] > *')].map((p) => p.textContent)))[0], 'Vorlesen an');
+        expect('?vorlesen', await page.js(() => qt.querySelector('[aria-live] > *').textContent),
+          'Vorlesen an');
         await touched(page);
       }
       await updated(page, server);

@@ -18,7 +18,7 @@ version=$(wrestool --extract --raw --type=16 "$exe" | strings -el | tr '\n' ' ')
 openbox & timeout 30 sh -c 'until xdotool get_desktop >/dev/null 2>&1; do sleep 0.1; done'
 shown() { timeout 60 xdotool search --sync --onlyvisible --name '^Nurvelo$' | head -n 1; }
 # Nothing of Wine's left behind to hold the test's output open, whatever happens.
-trap 'kill ${program:-} 2>/dev/null; wineserver -k' EXIT
+trap '{ kill ${program:-}; wineserver -k; } 2>/dev/null || true' EXIT
 for asked in --version:0 --gross:2; do # a message box each, closed with Enter
     wine "$exe" "${asked%:*}" & program=$!
     # The first window of the name may go again before it takes a key; then the next one.
@@ -53,6 +53,7 @@ read -r seen until < <(awk '$2 == 10 { if (!red) red = $3; last = $1 } $2 == "01
 [ "$seen" -ge 300 ] && [ "$until" -ge 400 ] || fail "red in looks over $seen ms, $until ms at most"
 told=$(grep -o 'UiaRaiseNotificationEvent ([^,]*, 4, 2, L"[^"]*"' uia.log | cut -d'"' -f2 | tr '\n' ' ')
 [ "$told" = 'Einer 1 Z\00e4hler 1 ' ] || fail "told UI Automation: $told"
+grep -q 'sapi:token_category_EnumTokens .*L"Language=407"' uia.log || fail "no German voice asked for"
 
 # Installed without a question, listed in "Apps and features", and removed again.
 wine "$setup" /S && wineserver --wait
