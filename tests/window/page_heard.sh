@@ -22,32 +22,12 @@ firefox='mkdir -p "$HOME/profile" && printf "user_pref(\"%s\", false);\n" browse
 HEAR_VOICE=$voice_address bash "$here/../harness/hear.sh" bash -c "$firefox" \
     "http://127.0.0.1:${port#port }/" >/dev/null <<<"sleep 8
 type 999
-key Tab
-sleep 3
-key space
-sleep 2
-key Tab Tab Tab Tab
-sleep 3
-key --delay 60 space space
-sleep 4
-key shift+Tab
-sleep 3
-key --delay 60 space space
-sleep 3
-key Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
-sleep 6
-key space
-sleep 2
-key Tab Tab Tab Tab
-sleep 6
-key space
-sleep 3
-key F2
-sleep 3
-key ctrl+Home
-sleep 4
-key Down
-sleep 4" || exit $?
+key Tab sleep 3 key space sleep 2
+key Tab Tab Tab Tab sleep 3 key --delay 60 space space sleep 4
+key shift+Tab sleep 3 key --delay 60 space space sleep 3
+key Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab sleep 6 key space sleep 2
+key Tab Tab Tab Tab sleep 6 key space sleep 3 key F2 sleep 3
+key ctrl+Home sleep 4 key Down sleep 4" || exit $?
 
 # Orca may say several messages in one breath. On a button it reads the page as a page, line by
 # line from the top, where the counter's row begins with its name.
