@@ -20,7 +20,7 @@ firefox='mkdir -p "$HOME/profile" && printf "user_pref(\"%s\", false);\n" browse
     browser.sessionstore.resume_from_crash app.update.auto >"$HOME/profile/user.js" &&
     exec firefox-esr --no-remote --new-instance --profile "$HOME/profile" "$0"'
 HEAR_VOICE=$voice_address bash "$here/../harness/hear.sh" bash -c "$firefox" \
-    "http://127.0.0.1:${port#port }/" >/dev/null <<<"sleep 8
+    "http://127.0.0.1:${port#port }/" >"$voice/orca" <<<"sleep 8
 type 999
 key Tab sleep 3 key space sleep 2
 key Tab Tab Tab Tab sleep 3 key --delay 60 space space sleep 4
@@ -30,11 +30,12 @@ key Tab Tab Tab Tab sleep 6 key space sleep 3 key F2 sleep 3
 key ctrl+Home sleep 4 key Down sleep 4" || exit $?
 
 # Orca may say several messages in one breath. On a button it reads the page as a page, line by
-# line from the top, where the counter's row begins with its name.
+# line from the top, where the counter's row begins with its name: what it reads there, as its
+# own log tells, whatever the voice gets through before the end.
 heard=$(voice_heard "$voice")
 messages='Geht nicht, (Zähler bleibt [0-9]+|keine [A-Z][a-z]+ in der Hilfszahl|Übertrag läuft noch|Zahl zu (groß|klein))|Zähler [0-9]+(, Hilfszahl [0-9]+)?|(Hilfszahl )?(Einer|Zehner|Hunderter|Tausender) [0-9]+'
 lesson=$(sed '/^Zähler\.$/,$d' <<<"$heard" | grep -oE "$messages" | uniq | paste -sd /)
-read=$(sed -n '/^Zähler\.$/,$s/\.$//p' <<<"$heard" | head -n 10 | paste -sd /)
+read=$(sed -n '/^Zähler\.$/,$s/\.$//p' "$voice/orca" | head -n 10 | paste -sd /)
 [ "$lesson" = "$(uniq "$here/lesson.txt" | paste -sd /)" ] &&
     [ "$read" = "Zähler/Tausender 1/Hunderter 0/Zehner 2/Einer 0/Hilfszahl/Tausender 0/Hunderter 0/Zehner 0/Einer 1" ] ||
-    { printf 'Heard to the end:\n%s\n' "$heard"; exit 1; }
+    { printf 'Heard to the end:\n%s\nOrca said:\n' "$heard"; cat "$voice/orca"; exit 1; }
