@@ -114,7 +114,11 @@ export class Page {
         window.nurvelo = (id) => window.qt?.getElementById(id);
         return !!window.nurvelo('cmd_ok');
       }).catch(() => false); // still loading
-      if (shown) return;
+      if (!shown) continue;
+      // The probe once in each document, as a touch screen switched on or off loads it anew.
+      if (this.probing) await this.js(`if (!window.probed) { window.probed = true;
+        (${this.probing.fn}).apply(null, ${JSON.stringify(this.probing.args)}); }`);
+      return;
     }
     throw new Error(`the window did not show: ${await this.js(() => document.body.innerText)}`);
   }
@@ -124,6 +128,12 @@ export class Page {
     if (this.page) return this.page.evaluate(fn, ...args);
     return this.driver.executeScript(typeof fn === 'string' ? fn
       : `return (${fn}).apply(null, arguments)`, ...args);
+  }
+
+  // A function run in the page now and in every page loaded after it.
+  async probe(fn, ...args) {
+    this.probing = { fn, args };
+    await this.shown();
   }
 
   async middle(id) {
@@ -191,7 +201,7 @@ export class Page {
   }
 }
 
-// Run in the page (page.js(watch, cells)), it keeps track of what the tests ask: each control's
+// Run in the page (page.probe(watch, cells)), it keeps track of what the tests ask: each control's
 // element as a screen reader finds it; the live region; both rows; when each cell turned red and
 // green again on the canvas, as Qt puts the window's picture there; and what is handed to the
 // browser's speech, with a German voice of 70 ms a letter.

@@ -126,7 +126,6 @@ async function arranged(page, { width, height, scale, touch }, finger, own) {
 // nothing themselves; a tap on an entry box gives it the keyboard there and then.
 async function touched(page) {
   await page.resize({ width: 768, height: 1024, scale: 2, touch: true });
-  await page.js(watch, CELLS);
   const touch = async (type, ...points) => page.cdp('Input.dispatchTouchEvent', {
     type, touchPoints: await Promise.all(points.map(async ([id, dx = 0], n) =>
       ({ ...(await page.middle(id)), id: n, x: (await page.middle(id)).x + dx }))),
@@ -204,9 +203,10 @@ async function updated(page, server) {
   server.serve(changed);
   await page.load(server.address);
   // Until the new build's worker has taken over, which removes what the old one kept.
-  for (let waited = 0; (await kept()).includes('|') || !(await kept()).endsWith(version(changed)); )
-    if (++waited > 100) break;
-    else await sleep(100);
+  const started = Date.now();
+  while (((await kept()).includes('|') || !(await kept()).endsWith(version(changed))) &&
+    Date.now() - started < 60000) await sleep(100);
+  console.log(`${engine}: the new build taken over after ${Date.now() - started} ms`);
   await page.load(server.address);
   expect('new build', await page.js(() => document.querySelector('script[src^="Nurvelo.js"]').src
     .split('?v=')[1]), readFileSync(join(changed, 'index.html'), 'utf8').match(/Nurvelo.js\?v=(\w+)/)[1]);
@@ -233,7 +233,7 @@ for (engine of (process.env.NURVELO_BROWSERS ?? 'chromium firefox webkit').split
   for (const attempt of [1, 2]) {
     try {
       page = await Page.open(engine, server.address);
-      await page.js(watch, CELLS);
+      await page.probe(watch, CELLS);
       await accessible(page);
       await lesson(page);
       if (engine === 'chromium') {
