@@ -46,9 +46,7 @@ export class Server {
     await answering(this.address);
   }
 
-  stop() {
-    this.child.kill();
-  }
+  stop() { this.child.kill(); }
 }
 
 export class Page {
@@ -90,9 +88,7 @@ export class Page {
     return page;
   }
 
-  constructor(engine) {
-    this.engine = engine;
-  }
+  constructor(engine) { this.engine = engine; }
 
   // What WebKit said when its own web process stopped, if it did.
   crashed() {
@@ -141,18 +137,12 @@ export class Page {
     return { x: Math.round(r.x + r.width / 2), y: Math.round(r.y + r.height / 2) };
   }
 
-  async click(id) {
+  // By mouse, or with a finger.
+  async click(id, by = 'mouse') {
     const { x, y } = await this.middle(id);
-    if (this.page) return this.page.mouse.click(x, y);
-    return this.driver.actions({ async: true }).move({ x, y }).press().release().perform();
-  }
-
-  async tap(id) {
-    const { x, y } = await this.middle(id);
-    if (this.page) return this.page.touchscreen.tap(x, y);
-    const finger = new Pointer('finger', Pointer.Type.TOUCH);
-    return this.driver.actions({ async: true })
-      .insert(finger, finger.move({ x, y }), finger.press(), finger.release()).perform();
+    if (this.page) return by === 'mouse' ? this.page.mouse.click(x, y) : this.page.touchscreen.tap(x, y);
+    const p = new Pointer(by, by === 'mouse' ? Pointer.Type.MOUSE : Pointer.Type.TOUCH);
+    return this.driver.actions({ async: true }).insert(p, p.move({ x, y }), p.press(), p.release()).perform();
   }
 
   // Keys held together, by their names in selenium's Key: TAB, SHIFT+TAB, SPACE, ENTER, F2.

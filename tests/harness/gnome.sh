@@ -1,20 +1,12 @@
 #!/bin/bash
-# Runs a program on a GNOME Shell of its own without a screen (Wayland, with Xwayland), started
-# as GNOME starts programs; does what standard input says, one command a line; and prints what
-# it was asked to tell.
-#
-#   bash tests/harness/gnome.sh build/src/Nurvelo [ARGS] <<'EOF'
-#   key F11               presses keys in turn: F11, Escape, ctrl+plus, ctrl+shift+a ...
-#   shot full.png         saves the whole screen, 1920 x 1080
-#   place                 prints the window's frame (title bar and borders too), X Y W H, then
-#                         the same of all it draws (shadows too)
-#   platform              prints how the window is shown: x11 (through Xwayland) or wayland
-#   EOF
-#
-# Each key and the start are followed by a pause, in which the program and the shell draw.
-# QT_QPA_PLATFORM=xcb env PROGRAM runs it through Xwayland, say. Run as root, the shell runs as
-# nobody, since GNOME warns over the screen's top when it runs as root, and the program as root,
-# so that it may lie in a home no one else can read. Exits 77 where a tool is missing.
+# Runs a program in a GNOME Shell of its own without a screen (Wayland, with Xwayland), started
+# as GNOME starts programs, and does what standard input says, a command a line, each key and
+# the start followed by a pause for drawing:
+#   key F11 ctrl+plus  presses keys in turn     shot FILE  saves the screen, 1920 x 1080
+#   place              the window's frame, X Y W H, then all it draws (shadows too)
+#   platform           how the window is shown: x11 (through Xwayland) or wayland
+# As root the shell runs as nobody (GNOME warns over the screen's top when it runs as root), the
+# program as root, which may lie in a home no one else can read. 77 where a tool is missing.
 set -u
 . "$(dirname "$0")/session.sh"
 need gnome-shell Xwayland dbus-daemon gdbus unshare setpriv
@@ -100,9 +92,7 @@ else
     cat <<'EOF'
 const {Clutter, GLib} = imports.gi;
 const Main = imports.ui.main;
-function init() {
-    return new Harness();
-}
+function init() { return new Harness(); }
 EOF
     extension
 fi >"$data/gnome-shell/extensions/harness@nurvelo/extension.js"
@@ -142,12 +132,9 @@ shell=$!
 evaluate() {
     local answer
     answer=$( (in_session gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
-        --method org.gnome.Shell.Eval "$1") 2>&1) || { echo "$answer" >&2; return 1; }
-    case $answer in
-    "(true, '"*) answer=${answer#"(true, '"} && answer=${answer%"')"} &&
-        answer=${answer#\"} && echo "${answer%\"}" ;;
-    *) echo "$answer" >&2; return 1 ;;
-    esac
+        --method org.gnome.Shell.Eval "$1") 2>&1) && [[ $answer == "(true, '"* ]] ||
+        { echo "$answer" >&2; return 1; }
+    answer=${answer#"(true, '"} answer=${answer%"')"} answer=${answer#\"} && echo "${answer%\"}"
 }
 # The shell starts in the overview, and hiding it before the start's animation is over leaves the
 # shell starting for ever.

@@ -1,14 +1,9 @@
 #!/bin/bash
-# Runs a program as a blind user's desktop would, with the Orca screen reader, on a virtual
-# screen; presses the keys given on standard input, one xdotool command a line, a second apart;
-# and prints everything Orca said.
-#
+# Runs a program with the Orca screen reader on a virtual screen, as a blind user's desktop
+# would; presses the keys of standard input (an xdotool command a line, a second apart); prints
+# all Orca said. Orca speaks to the speech-dispatcher at $HEAR_VOICE (voice.sh) where set, else
+# to nothing, and its log tells what it would say. 77 where a tool is missing.
 #   bash tests/harness/hear.sh build/src/Nurvelo [ARGS] <<< 'key Tab space'
-#
-# Orca speaks through the speech-dispatcher at $HEAR_VOICE (tests/harness/voice.sh), where set;
-# else it has speech on but nothing to play it, and only its log tells what it would say.
-#
-# Exits 77 where a tool is missing (`tools/dev.sh test` installs them).
 # shellcheck disable=SC2317 # the functions are called through waitfor
 set -u
 . "$(dirname "$0")/session.sh"

@@ -13,10 +13,8 @@ waitfor() {
 
 # Skipped (77) where a tool is missing; tools/dev.sh test installs them all.
 need() {
-    local tool
-    for tool; do
-        command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed" >&2; exit 77; }
-    done
+    local t
+    for t; do command -v "$t" >/dev/null || { echo "skipped: $t is not installed" >&2; exit 77; }; done
 }
 
 # The harness once more, with the same arguments, in a process namespace of its own: whatever its

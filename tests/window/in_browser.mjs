@@ -1,11 +1,8 @@
-// The web page in Chromium, Firefox and WebKit (tests/harness/browser.mjs), from a plain web
-// server: every control an element with its role, name and description, and no serious finding
-// of axe-core; the lesson the screen-reader test hears, given by mouse, finger, keys and a screen
-// reader's activation, with a press 60 ms into a highlight, heard in the page's live region in
-// order and read aloud; each cell of a carry red for 0.4 s in turn; keys that move the focus and
-// click once; a turned tablet; the page again without its server, and a new build on the server
-// taken at the second load, whole. In Chromium also: tablets and phones with their touch screens.
-//   xvfb-run -a node in_browser.mjs PAGE [SHOTS]
+// The web page in Chromium, Firefox and WebKit (tests/harness/browser.mjs) from a plain web
+// server: its elements and axe-core's findings; the screen-reader lesson by mouse, finger, keys
+// and a screen reader's click, heard in the live region in order and read aloud; each cell of a
+// carry red for 0.4 s; the page without its server; a new build taken at the second load, whole.
+// In Chromium also tablets and phones with their touch screens.   node in_browser.mjs PAGE [SHOTS]
 import { execFileSync } from 'node:child_process';
 import { cpSync, mkdtempSync, readFileSync, appendFileSync, utimesSync, readdirSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -48,21 +45,17 @@ async function accessible(page) {
 }
 
 async function lesson(page) {
+  const twice = async (id, by) => { await page.click(id, by); await sleep(60); await page.click(id, by); };
   await page.type('999');
   await page.js(() => window.nurvelo('cmd_ok').click());
-  await page.click('cmd_Einer_plus');
-  await sleep(60);
-  await page.click('cmd_Einer_plus');
+  await twice('cmd_Einer_plus');
   await sleep(2500);
   const lit = await page.js(() => window.lit.splice(0));
   expect('lit', lit.map(([id, ms]) => (ms >= 400 ? id : `${id} ${ms} ms`)),
     ['lbl_Einer', 'lbl_Zehner', 'lbl_Hunderter', 'lbl_Tausender']);
-  await page.tap('cmd_Zehner_plus');
-  await sleep(60);
-  await page.tap('cmd_Zehner_plus');
+  await twice('cmd_Zehner_plus', 'finger');
   await sleep(1500);
-  await page.js(() => window.nurvelo('cmd_Einer_add_plus').click());
-  await page.js(() => window.nurvelo('cmd_Einer_add_minus').click());
+  await page.js(() => ['cmd_Einer_add_plus', 'cmd_Einer_add_minus'].forEach((id) => window.nurvelo(id).click()));
   await sleep(1500);
   await page.key('F2');
   // Read aloud from here on, then not any more.

@@ -1,10 +1,8 @@
 #!/bin/bash
-# The web page as a blind child hears it, with Orca in Firefox ESR and a voice that takes as long
-# as a quick voice would (tests/harness/hear.sh, voice.sh): the lesson of the desktop's
-# screen-reader test, given as a child who listens gives it, each message heard to its end and in
-# order, also where a second press comes 60 ms after the first and stops Orca's speech; then the
-# page read line by line, each row by its name and each digit with its place. Skipped (77)
-# without Orca or Firefox.   page_heard.sh PAGE
+# The page as a blind child hears it, with Orca in Firefox ESR and a voice as quick as a child's
+# (tests/harness/hear.sh, voice.sh): the desktop's screen-reader lesson, each message heard to its
+# end and in order, also where a second press 60 ms after the first stops Orca's speech; then the
+# page read line by line, each row by its name, each digit with its place.   page_heard.sh PAGE
 set -u
 here=$(dirname "$0")
 command -v firefox-esr >/dev/null || { echo "skipped: firefox-esr is not installed" >&2; exit 77; }
