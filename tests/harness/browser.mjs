@@ -218,9 +218,7 @@ export const watch = (cells) => {
       const r = window.nurvelo(id).getBoundingClientRect();
       const pixels = this.getImageData((r.x - at.x) * scale, (r.y - at.y) * scale,
         r.width * scale, r.height * scale).data;
-      let isRed = false;
-      for (let i = 0; i < pixels.length && !isRed; i += 4)
-        isRed = pixels[i] > 150 && pixels[i + 1] < 100;
+      const isRed = pixels.some((red, i) => i % 4 === 0 && red > 150 && pixels[i + 1] < 100);
       if (isRed && !(id in red)) red[id] = now;
       if (!isRed && id in red) window.lit.push([id, Math.round(now - red[id])]), delete red[id];
     }
@@ -229,10 +227,7 @@ export const watch = (cells) => {
   window.SpeechSynthesisUtterance = class { constructor(text) { this.text = text; } };
   Object.assign(SpeechSynthesis.prototype, {
     getVoices: () => [{ lang: 'de-DE', name: 'Anna' }],
-    speak: (utterance) => {
-      window.spoken.push(utterance.text);
-      setTimeout(() => utterance.onend(), 70 * utterance.text.length);
-    },
+    speak: (said) => window.spoken.push(said.text) && setTimeout(() => said.onend(), 70 * said.text.length),
     cancel: () => {},
   });
 };
