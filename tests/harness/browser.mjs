@@ -14,14 +14,10 @@ import { Pointer } from 'selenium-webdriver/lib/input.js';
 export const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 const freePort = () => new Promise((found) => {
-  const probe = createServer().listen(0, '127.0.0.1', () => {
-    const { port } = probe.address();
-    probe.close(() => found(port));
-  });
+  const probe = createServer().listen(0, '127.0.0.1', () =>
+    ((port) => probe.close(() => found(port)))(probe.address().port));
 });
-const answering = async (address) => {
-  while (!(await fetch(address).catch(() => null))) await sleep(100);
-};
+const answering = async (at) => { while (!(await fetch(at).catch(() => null))) await sleep(100); };
 
 export class Server {
   // The page's folder as /klasse/nurvelo/ on a web server of this machine.

@@ -1,8 +1,7 @@
-# A voice for the tests, sourced: voice_start DIR starts a speech-dispatcher of its own in DIR and
-# sets voice_address for its clients (SPEECHD_ADDRESS); its one voice takes as long as a quick
-# voice would (a tenth of a second, then 40 ms a letter, as screen-reader users set it) and plays
-# nothing. voice_heard DIR prints each message said to its end, voice_handed DIR each message
-# handed to it, in order.
+# A voice for the tests, sourced: voice_start DIR starts a speech-dispatcher of its own in DIR,
+# sets voice_address for its clients (SPEECHD_ADDRESS); voice_stop ends it. Its voice takes as
+# long as a quick one (0.1 s, then 40 ms a letter) and plays nothing. voice_heard DIR prints each
+# message said to its end, voice_handed DIR each message handed to it, in order.
 # shellcheck shell=bash disable=SC2034 # voice_address is the caller's
 
 voice_start() {
@@ -32,7 +31,13 @@ EOF
     speech-dispatcher --run-single --timeout 0 --log-dir "$1" --config-dir "$1/speech-dispatcher" \
         --pid-file "$1/pid" \
         --communication-method unix_socket --socket-path "$1/socket" >/dev/null 2>&1 &
-    voice_address=unix_socket:$1/socket
+    voice_pid=$! voice_address=unix_socket:$1/socket
+}
+
+# A speech-dispatcher ended while it speaks may hang on its way out, its module with it.
+voice_stop() {
+    kill "$voice_pid" && for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$voice_pid" 2>/dev/null || return; sleep 0.2; done
+    kill -KILL "$voice_pid" $(ps -o pid= --ppid "$voice_pid") 2>/dev/null
 }
 
 voice_heard() { sed -n 's/^ended //p' "$1/said"; }

@@ -7,12 +7,11 @@ set -u
 here=$(dirname "$0")
 command -v firefox-esr >/dev/null || { echo "skipped: firefox-esr is not installed" >&2; exit 77; }
 . "$here/../harness/voice.sh"
-voice=$(mktemp -d) && voice_start "$voice" && daemon=$!
+voice=$(mktemp -d) && voice_start "$voice"
 python3 -u -m http.server --bind 127.0.0.1 --directory "$1" 0 >"$voice/server" 2>&1 & server=$!
-trap 'kill $daemon $server; rm -rf "$voice"' EXIT
+trap 'voice_stop; kill $server; rm -rf "$voice"' EXIT
 until port=$(grep -o 'port [0-9]*' "$voice/server"); do sleep 0.1; done
-# A profile of its own for each run, without the first-run pages and notices that would come
-# before the page or over it.
+# A profile of its own, without the first-run pages and notices before the page or over it.
 firefox='mkdir -p "$HOME/profile" && printf "user_pref(\"%s\", false);\n" browser.aboutwelcome.enabled \
     browser.shell.checkDefaultBrowser browser.newtab.preload datareporting.policy.dataSubmissionEnabled \
     browser.sessionstore.resume_from_crash app.update.auto >"$HOME/profile/user.js" &&

@@ -6,7 +6,7 @@
 set -u
 here=$(dirname "$0")
 . "$here/../harness/voice.sh"
-voice=$(mktemp -d) && voice_start "$voice" && daemon=$! && trap 'kill $daemon; rm -rf "$voice"' EXIT
+voice=$(mktemp -d) && voice_start "$voice" && trap 'voice_stop; rm -rf "$voice"' EXIT
 heard=$(bash "$here/../harness/hear.sh" env SPEECHD_ADDRESS="$voice_address" \
     XDG_CONFIG_HOME="$voice" "$1" --vorlesen <<<"type --delay 300 999
 key --delay 300 Tab space Tab Tab Tab Tab
